@@ -24,7 +24,4 @@ bool GetDrawTarget(HWND hwnd, bool wholeWindow, DrawTarget* out);
 // The screen's own surface when there is one (headless), else null.
 Surface* ScreenSurface();
 
-// Colours of the system palette (palette screens), RGBQUAD order.
-const RGBQUAD* SystemPaletteColours();
-
 }  // namespace plat
