@@ -148,6 +148,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, Options* options, st
       if (!ParseScreen(arg.substr(11), options, &message)) break;
     } else if (arg == "--realtime") {
       options->realTime = true;
+    } else if (arg == "--windows95") {
+      options->windows95Family = true;
     } else if (valueOf("--backend", &value)) {
       options->backend = value;
     } else if (valueOf("--seconds", &value)) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,77 @@ std::string QuoteArgument(const std::string& arg) {
   return quoted + "\"";
 }
 
+const char kUsage[] =
+    "Usage: orvanel-saver [options] [mode]\n"
+    "\n"
+    "Modes (Windows screen-saver conventions; only the first letter counts):\n"
+    "  /s               run full screen until a key, a click or a mouse move\n"
+    "  /p ID, /l ID     run as a preview inside the window with id ID (decimal)\n"
+    "  /c, /c:ID, none  open the settings dialog\n"
+    "  /a ID            change the screen-saver password (Windows 95 family only)\n"
+    "\n"
+    "xscreensaver conventions:\n"
+    "  -root, --root              draw into the window named by $XSCREENSAVER_WINDOW\n"
+    "  -window-id, --window-id ID draw into the window ID (decimal or 0x hex)\n"
+    "\n"
+    "Options:\n"
+    "  --headless[=WxHxD]  use the virtual screen (default 1920x1080x24; D 8 is a\n"
+    "                      256-colour palette screen)\n"
+    "  --seconds S         end the mode after S seconds, as its user would\n"
+    "                      (a key press for the saver, Cancel for a dialog)\n"
+    "  --seed N            fixed random seed\n"
+    "  --screenshot F.png  write a picture of the whole screen at the end\n"
+    "  --record DIR        write every presented frame as a numbered PNG\n"
+    "  --realtime          headless screen on the real clock instead of virtual time\n"
+    "  --windows95         behave as on the Windows 95 family (password handling)\n"
+    "  --help              show this text\n"
+    "\n"
+    "Exit codes: 0 done, 255 (-1) unknown mode or bad window id.\n";
+
+// A window id as xscreensaver gives it: 0x-prefixed hex or decimal.
+bool ParseNativeId(const std::string& text, unsigned long long* id) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  *id = std::strtoull(text.c_str(), &end, 0);
+  return *end == '\0' && *id != 0;
+}
+
+// Turns the xscreensaver options into the preview mode of the same window:
+// there input does not end the saver (xscreensaver does that), and the scene
+// is the full one when the window covers the screen.
+bool TranslateHackOptions(std::vector<std::string>* args, std::string* error) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < args->size(); ++i) {
+    const std::string& arg = (*args)[i];
+    unsigned long long id = 0;
+    if (arg == "-root" || arg == "--root") {
+      const char* env = std::getenv("XSCREENSAVER_WINDOW");
+      if (!env || !ParseNativeId(env, &id)) {
+        *error = "--root needs XSCREENSAVER_WINDOW set to a window id";
+        return false;
+      }
+    } else if (arg == "-window-id" || arg == "--window-id" || arg.rfind("--window-id=", 0) == 0) {
+      std::string value;
+      if (arg.rfind("--window-id=", 0) == 0) {
+        value = arg.substr(12);
+      } else if (i + 1 < args->size()) {
+        value = (*args)[++i];
+      }
+      if (!ParseNativeId(value, &id)) {
+        *error = "--window-id needs a window id (decimal or 0x hex)";
+        return false;
+      }
+    } else {
+      out.push_back(arg);
+      continue;
+    }
+    out.push_back("/p");
+    out.push_back(std::to_string(id));
+  }
+  *args = out;
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -30,6 +102,16 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::vector<std::string> rest;
   std::string error;
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h" || arg == "-help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
+  if (!TranslateHackOptions(&args, &error)) {
+    std::fprintf(stderr, "%s: %s\n", options.programName.c_str(), error.c_str());
+    return 2;
+  }
   if (!host::ParseHostOptions(args, &options, &rest, &error)) {
     std::fprintf(stderr, "%s: %s (try --help)\n", options.programName.c_str(), error.c_str());
     return 2;

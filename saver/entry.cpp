@@ -1,0 +1,94 @@
+#include "entry.h"
+
+#include "password.h"
+#include "saver_state.h"
+#include "saver_window.h"
+#include "settings_dialog.h"
+
+namespace {
+
+bool IsWindows95Family() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;  // 148
+  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+int RunSettingsDialog(HWND owner) {
+  BOOL registered = RegisterDialogClasses(g_saver.instance);
+  if (!registered) return registered;
+  return static_cast<int>(
+      DialogBoxParamA(g_saver.instance, MAKEINTRESOURCEA(kSettingsDialogId), owner, SettingsDialogProc, 0));
+}
+
+LPCSTR SkipLetterAndBlanks(LPCSTR p) {
+  ++p;
+  while (*p == ' ') ++p;
+  return p;
+}
+
+}  // namespace
+
+UINT_PTR ParseWindowHandle(LPCSTR text) {
+  UINT_PTR value = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) value = value * 10 + static_cast<UINT_PTR>(*text - '0');
+  return value;
+}
+
+int DispatchMode(HINSTANCE instance, LPCSTR commandLine, int /*showCommand*/) {
+  g_saver.instance = instance;
+  g_saver.windows95 = IsWindows95Family();
+
+  for (LPCSTR p = commandLine;; ++p) {
+    switch (*p) {
+      case ' ':
+      case '-':
+      case '/':
+        continue;
+      case '\0':
+        return RunSettingsDialog(nullptr);
+      case 'c':
+      case 'C':
+        return RunSettingsDialog(GetForegroundWindow());
+      case 's':
+      case 'S':
+        return RunSaverWindow(nullptr);
+      case 'p':
+      case 'P':
+      case 'l':
+      case 'L': {
+        HWND parent = reinterpret_cast<HWND>(ParseWindowHandle(SkipLetterAndBlanks(p)));
+        if (!parent || !IsWindow(parent)) return -1;
+        return RunSaverWindow(parent);
+      }
+      case 'a':
+      case 'A': {
+        if (!g_saver.windows95) return -1;
+        HWND owner = reinterpret_cast<HWND>(ParseWindowHandle(SkipLetterAndBlanks(p)));
+        ChangePassword(owner && IsWindow(owner) ? owner : GetForegroundWindow());
+        return 0;
+      }
+      default:
+        return -1;
+    }
+  }
+}
+
+void SaverEntry() {
+  LPSTR p = GetCommandLineA();
+  // Skip the program name, quoted or not.
+  if (*p == '"') {
+    do {
+      p = CharNextA(p);
+    } while (*p && *p != '"');
+    if (*p == '"') p = CharNextA(p);
+  } else if (static_cast<unsigned char>(*p) > ' ') {
+    while (static_cast<unsigned char>(*p) > ' ') p = CharNextA(p);
+  }
+  while (*p && static_cast<unsigned char>(*p) <= ' ') p = CharNextA(p);
+
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
+  ExitProcess(static_cast<UINT>(DispatchMode(GetModuleHandleA(nullptr), p, show)));
+}
