@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "entry.h"
+#include "orvanel/headless.h"
+#include "saver_state.h"
+#include "support/host_fixture.h"
+
+namespace {
+
+class SaverModes : public testsupport::HeadlessTest {
+ protected:
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    ResetSaverState();
+  }
+  int Run(const std::string& commandLine) {
+    return DispatchMode(GetModuleHandleA(nullptr), commandLine.c_str(), SW_SHOWDEFAULT);
+  }
+};
+
+TEST(ParseWindowHandle, ReadsLeadingDecimalDigitsOnly) {
+  EXPECT_EQ(ParseWindowHandle("1234"), 1234u);
+  EXPECT_EQ(ParseWindowHandle("12ab"), 12u);
+  EXPECT_EQ(ParseWindowHandle(""), 0u);
+  EXPECT_EQ(ParseWindowHandle("-1"), 0u);
+  EXPECT_EQ(ParseWindowHandle("0x10"), 0u);
+  EXPECT_EQ(ParseWindowHandle(" 5"), 0u);
+}
+
+TEST_F(SaverModes, UnknownLettersAndBadPreviewHandlesExitWithMinusOne) {
+  for (const char* line : {"/x", "x", "/p", "/p -1", "/p 0x10", "/l 0", "/p 987654"}) {
+    ResetSaverState();
+    EXPECT_EQ(Run(line), -1) << "command line '" << line << "'";
+  }
+}
+
+TEST_F(SaverModes, EveryFullScreenSpellingRunsUntilAKeyPress) {
+  for (const char* line : {"/s", "-s", " S", "/ /s", "s", "/save"}) {
+    ResetSaverState();
+    uint32_t start = headless::Now();
+    headless::PressKey(VK_SPACE, start + 1000);
+    EXPECT_EQ(Run(line), 0) << "command line '" << line << "'";
+    EXPECT_GE(headless::Now() - start, 1000u) << "'" << line << "' ended before the key press";
+    EXPECT_LT(headless::Now() - start, 1500u) << "'" << line << "' did not end on the key press";
+  }
+}
+
+TEST_F(SaverModes, MouseMovesBelowTheThresholdKeepTheSaver) {
+  uint32_t start = headless::Now();
+  POINT origin;
+  GetCursorPos(&origin);
+  // 4 pixels in total from the position at creation: noise.
+  headless::MoveMouse(origin.x + 2, origin.y + 2, start + 600);
+  headless::MoveMouse(origin.x + 1, origin.y + 3, start + 700);
+  headless::PressKey(VK_SPACE, start + 3000);
+  EXPECT_EQ(Run("/s"), 0);
+  EXPECT_GE(headless::Now() - start, 3000u);
+}
+
+TEST_F(SaverModes, AMouseMoveOfFivePixelsEndsTheSaver) {
+  uint32_t start = headless::Now();
+  POINT origin;
+  GetCursorPos(&origin);
+  headless::MoveMouse(origin.x + 3, origin.y + 2, start + 600);
+  headless::PressKey(VK_SPACE, start + 3000);
+  EXPECT_EQ(Run("/s"), 0);
+  EXPECT_LT(headless::Now() - start, 1000u);
+}
+
+TEST_F(SaverModes, ClicksAndLossOfActivationEndTheSaver) {
+  uint32_t start = headless::Now();
+  POINT origin;
+  GetCursorPos(&origin);
+  headless::ButtonDown(origin.x, origin.y, 1, start + 700);
+  headless::PressKey(VK_SPACE, start + 3000);
+  EXPECT_EQ(Run("/s"), 0);
+  EXPECT_LT(headless::Now() - start, 1000u);
+
+  ResetSaverState();
+  start = headless::Now();
+  headless::DeactivateApp(start + 800);
+  headless::PressKey(VK_SPACE, start + 3000);
+  EXPECT_EQ(Run("/s"), 0);
+  EXPECT_LT(headless::Now() - start, 1100u);
+}
+
+TEST_F(SaverModes, TerminationEndsTheSaverCleanly) {
+  uint32_t start = headless::Now();
+  headless::Terminate(start + 700);
+  EXPECT_EQ(Run("/s"), 0);
+  EXPECT_LT(headless::Now() - start, 1000u);
+}
+
+TEST_F(SaverModes, PreviewRunsInsideTheGivenWindowAndIgnoresInput) {
+  HWND parent = headless::CreateForeignWindow(100, 100, 152, 112);
+  std::string id = std::to_string(reinterpret_cast<UINT_PTR>(parent));
+  for (std::string line : {"/p " + id, "/p" + id, "/l " + id}) {
+    ResetSaverState();
+    uint32_t start = headless::Now();
+    headless::PressKey(VK_SPACE, start + 500);
+    headless::Terminate(start + 1500);
+    EXPECT_EQ(Run(line), 0) << line;
+    EXPECT_GE(headless::Now() - start, 1500u) << line << ": input ended the preview";
+  }
+  headless::DestroyForeignWindow(parent);
+}
+
+TEST_F(SaverModes, ChangePasswordOutsideTheWindows95FamilyExitsWithMinusOne) {
+  EXPECT_EQ(Run("/a 1234"), -1);
+  EXPECT_EQ(Run("a"), -1);
+}
+
+}  // namespace
