@@ -17,6 +17,11 @@ class SaverModes : public testsupport::HeadlessTest {
     HeadlessTest::SetUp();
     ResetSaverState();
   }
+  // Each mode runs as a fresh process would: a new screen and saver state.
+  void Fresh() {
+    testsupport::StartHeadless(ScreenWidth(), ScreenHeight(), ScreenDepth(), Windows95());
+    ResetSaverState();
+  }
   int Run(const std::string& commandLine) {
     return DispatchMode(GetModuleHandleA(nullptr), commandLine.c_str(), SW_SHOWDEFAULT);
   }
@@ -33,14 +38,14 @@ TEST(ParseWindowHandle, ReadsLeadingDecimalDigitsOnly) {
 
 TEST_F(SaverModes, UnknownLettersAndBadPreviewHandlesExitWithMinusOne) {
   for (const char* line : {"/x", "x", "/p", "/p -1", "/p 0x10", "/l 0", "/p 987654"}) {
-    ResetSaverState();
+    Fresh();
     EXPECT_EQ(Run(line), -1) << "command line '" << line << "'";
   }
 }
 
 TEST_F(SaverModes, EveryFullScreenSpellingRunsUntilAKeyPress) {
   for (const char* line : {"/s", "-s", " S", "/ /s", "s", "/save"}) {
-    ResetSaverState();
+    Fresh();
     uint32_t start = headless::Now();
     headless::PressKey(VK_SPACE, start + 1000);
     EXPECT_EQ(Run(line), 0) << "command line '" << line << "'";
@@ -80,7 +85,7 @@ TEST_F(SaverModes, ClicksAndLossOfActivationEndTheSaver) {
   EXPECT_EQ(Run("/s"), 0);
   EXPECT_LT(headless::Now() - start, 1000u);
 
-  ResetSaverState();
+  Fresh();
   start = headless::Now();
   headless::DeactivateApp(start + 800);
   headless::PressKey(VK_SPACE, start + 3000);
@@ -96,17 +101,18 @@ TEST_F(SaverModes, TerminationEndsTheSaverCleanly) {
 }
 
 TEST_F(SaverModes, PreviewRunsInsideTheGivenWindowAndIgnoresInput) {
-  HWND parent = headless::CreateForeignWindow(100, 100, 152, 112);
-  std::string id = std::to_string(reinterpret_cast<UINT_PTR>(parent));
-  for (std::string line : {"/p " + id, "/p" + id, "/l " + id}) {
-    ResetSaverState();
+  for (int spelling = 0; spelling < 3; ++spelling) {
+    Fresh();
+    HWND parent = headless::CreateForeignWindow(100, 100, 152, 112);
+    std::string id = std::to_string(reinterpret_cast<UINT_PTR>(parent));
+    std::string line = spelling == 0 ? "/p " + id : spelling == 1 ? "/p" + id : "/l " + id;
     uint32_t start = headless::Now();
     headless::PressKey(VK_SPACE, start + 500);
     headless::Terminate(start + 1500);
     EXPECT_EQ(Run(line), 0) << line;
     EXPECT_GE(headless::Now() - start, 1500u) << line << ": input ended the preview";
+    headless::DestroyForeignWindow(parent);
   }
-  headless::DestroyForeignWindow(parent);
 }
 
 TEST_F(SaverModes, ChangePasswordOutsideTheWindows95FamilyExitsWithMinusOne) {
