@@ -1,0 +1,20 @@
+// Writes a still picture as a one-frame FLC animation: frame 0 holds a COLOR_256 chunk and a
+// BYTE_RUN chunk, and the ring frame that follows is empty (frame 0 leads back to itself).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "indexed_picture.h"
+
+namespace picture_maker {
+
+// One row in BYTE_RUN coding: the unused packet-count byte, then runs (count >= 0: one byte
+// repeated) and literal copies (count < 0: -count bytes), none crossing the end of the row.
+std::vector<uint8_t> EncodeByteRunRow(const uint8_t* row, int width);
+
+// The whole file. frameTime is in milliseconds.
+std::vector<uint8_t> WriteStillFlc(const IndexedPicture& picture, const ColourTable& colours,
+                                   uint32_t frameTime = 50);
+
+}  // namespace picture_maker
