@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <random>
 #include <vector>
 
 #include "flc_writer.h"
@@ -28,28 +27,6 @@ std::vector<uint8_t> DecodeRow(const std::vector<uint8_t>& coded, size_t& at, in
     EXPECT_LE(static_cast<int>(row.size()), width);
   }
   return row;
-}
-
-TEST(ByteRunTest, RowsOfEveryShapeDecodeToThemselves) {
-  std::mt19937 random(7);
-  std::vector<std::vector<uint8_t>> rows = {
-      std::vector<uint8_t>(326, 0),                  // longer than one run
-      {1, 2, 3, 4, 5},                               // literal only
-      {9, 9},                                        // short run at the end
-      {1, 1, 2, 3, 3, 3, 3, 4, 4},                   // pairs inside literals
-  };
-  std::vector<uint8_t> noisy(300);
-  for (auto& value : noisy) value = static_cast<uint8_t>(random() % 3);  // mixed short runs
-  rows.push_back(noisy);
-  std::vector<uint8_t> distinct(300);
-  for (size_t i = 0; i < distinct.size(); ++i) distinct[i] = static_cast<uint8_t>(i);  // literals over 127
-  rows.push_back(distinct);
-  for (const auto& row : rows) {
-    std::vector<uint8_t> coded = EncodeByteRunRow(row.data(), static_cast<int>(row.size()));
-    size_t at = 0;
-    EXPECT_EQ(DecodeRow(coded, at, static_cast<int>(row.size())), row);
-    EXPECT_EQ(at, coded.size());
-  }
 }
 
 TEST(FlcWriterTest, StillPictureHasColoursByteRunAndEmptyRingFrame) {

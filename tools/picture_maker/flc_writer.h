@@ -9,10 +9,6 @@
 
 namespace picture_maker {
 
-// One row in BYTE_RUN coding: the unused packet-count byte, then runs (count >= 0: one byte
-// repeated) and literal copies (count < 0: -count bytes), none crossing the end of the row.
-std::vector<uint8_t> EncodeByteRunRow(const uint8_t* row, int width);
-
 // The whole file. frameTime is in milliseconds.
 std::vector<uint8_t> WriteStillFlc(const IndexedPicture& picture, const ColourTable& colours,
                                    uint32_t frameTime = 50);

@@ -2,6 +2,8 @@
 // resources, dynamic libraries, strings.
 #pragma once
 
+#include <stdarg.h>
+
 #include "types.h"
 
 #ifdef __cplusplus
@@ -21,6 +23,7 @@ extern "C" {
 #define GMEM_DDESHARE 0x2000
 #define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
 #define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
+#define GMEM_DISCARDED 0x4000
 #define GMEM_INVALID_HANDLE 0x8000
 #define GMEM_LOCKCOUNT 0x00FF
 
@@ -48,6 +51,10 @@ void WINAPI SetLastError(DWORD dwErrCode);
 #define ERROR_INVALID_DATA 13L
 #define ERROR_OUTOFMEMORY 14L
 #define ERROR_INVALID_PARAMETER 87L
+#define ERROR_MOD_NOT_FOUND 126L
+#define ERROR_PROC_NOT_FOUND 127L
+#define ERROR_DISCARDED 157L
+#define ERROR_NOT_LOCKED 158L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
@@ -58,6 +65,7 @@ void WINAPI SetLastError(DWORD dwErrCode);
 #define ERROR_CLASS_DOES_NOT_EXIST 1411L
 #define ERROR_CLASS_HAS_WINDOWS 1412L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_INVALID_ICON_HANDLE 1414L
 
 // Version.
 typedef struct _OSVERSIONINFOA {
@@ -68,6 +76,20 @@ typedef struct _OSVERSIONINFOA {
   DWORD dwPlatformId;
   CHAR szCSDVersion[128];
 } OSVERSIONINFOA, *POSVERSIONINFOA, *LPOSVERSIONINFOA;
+typedef struct _OSVERSIONINFOEXA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  CHAR szCSDVersion[128];
+  WORD wServicePackMajor;
+  WORD wServicePackMinor;
+  WORD wSuiteMask;
+  BYTE wProductType;
+  BYTE wReserved;
+} OSVERSIONINFOEXA, *POSVERSIONINFOEXA, *LPOSVERSIONINFOEXA;
+#define VER_NT_WORKSTATION 0x0000001
 #define VER_PLATFORM_WIN32s 0
 #define VER_PLATFORM_WIN32_WINDOWS 1
 #define VER_PLATFORM_WIN32_NT 2
@@ -136,6 +158,7 @@ LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength);
 LPSTR WINAPI lstrcatA(LPSTR lpString1, LPCSTR lpString2);
 int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2);
 int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...);
+int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list arglist);
 int WINAPI MulDiv(int nNumber, int nNumerator, int nDenominator);
 void WINAPI OutputDebugStringA(LPCSTR lpOutputString);
 

@@ -1,0 +1,164 @@
+// wsprintfA: the Windows subset of printf formats. Integers are 32-bit
+// ("l" changes nothing: long is 32-bit on Windows), "I64" makes them 64-bit;
+// no floating point and no "*" widths. Like Windows, it never stores more
+// than 1024 bytes, the terminator included.
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr int kMaxOutput = 1024;
+
+class Output {
+ public:
+  explicit Output(char* buffer) : buffer_(buffer) {}
+  void Put(char c) {
+    if (length_ < kMaxOutput - 1) buffer_[length_++] = c;
+  }
+  void Repeat(char c, int count) {
+    for (int i = 0; i < count; ++i) Put(c);
+  }
+  int Finish() {
+    buffer_[length_] = '\0';
+    return length_;
+  }
+
+ private:
+  char* buffer_;
+  int length_ = 0;
+};
+
+struct Spec {
+  bool left = false;
+  bool zero = false;
+  bool alternate = false;
+  int width = 0;
+  int precision = -1;
+};
+
+// Pads the body (sign or prefix, then digits or text) to the field width.
+void Emit(Output& out, const Spec& spec, const char* prefix, const char* body, int bodyLength) {
+  int prefixLength = static_cast<int>(std::strlen(prefix));
+  int padding = spec.width - prefixLength - bodyLength;
+  if (padding < 0) padding = 0;
+  if (!spec.left && !spec.zero) out.Repeat(' ', padding);
+  for (int i = 0; i < prefixLength; ++i) out.Put(prefix[i]);
+  if (!spec.left && spec.zero) out.Repeat('0', padding);
+  for (int i = 0; i < bodyLength; ++i) out.Put(body[i]);
+  if (spec.left) out.Repeat(' ', padding);
+}
+
+void EmitNumber(Output& out, const Spec& spec, uint64_t magnitude, bool negative, unsigned base, bool upper) {
+  const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+  char text[64];
+  int length = 0;
+  char reversed[32];
+  int count = 0;
+  do {
+    reversed[count++] = digits[magnitude % base];
+    magnitude /= base;
+  } while (magnitude);
+  int minimum = spec.precision > 0 ? (spec.precision < 40 ? spec.precision : 40) : 0;
+  for (int i = count; i < minimum; ++i) text[length++] = '0';
+  while (count) text[length++] = reversed[--count];
+  const char* prefix = negative ? "-" : "";
+  if (spec.alternate && base == 16) prefix = upper ? "0X" : "0x";
+  Spec padded = spec;
+  if (spec.precision >= 0) padded.zero = false;
+  Emit(out, padded, prefix, text, length);
+}
+
+}  // namespace
+
+extern "C" {
+
+int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list args) {
+  if (!buffer) return 0;
+  Output out(buffer);
+  if (!format) return out.Finish();
+  for (const char* p = format; *p; ++p) {
+    if (*p != '%') {
+      out.Put(*p);
+      continue;
+    }
+    ++p;
+    Spec spec;
+    for (;; ++p) {
+      if (*p == '-') spec.left = true;
+      else if (*p == '0') spec.zero = true;
+      else if (*p == '#') spec.alternate = true;
+      else break;
+    }
+    for (; *p >= '0' && *p <= '9'; ++p)
+      if (spec.width < 10000) spec.width = spec.width * 10 + (*p - '0');
+    if (*p == '.') {
+      spec.precision = 0;
+      for (++p; *p >= '0' && *p <= '9'; ++p)
+        if (spec.precision < 10000) spec.precision = spec.precision * 10 + (*p - '0');
+    }
+    bool wide64 = false;
+    if (*p == 'l' || *p == 'h') {
+      ++p;
+    } else if (p[0] == 'I' && p[1] == '6' && p[2] == '4') {
+      wide64 = true;
+      p += 3;
+    }
+    switch (*p) {
+      case 'd':
+      case 'i': {
+        int64_t value = wide64 ? va_arg(args, int64_t) : va_arg(args, int);
+        uint64_t magnitude = value < 0 ? uint64_t(0) - uint64_t(value) : uint64_t(value);
+        EmitNumber(out, spec, magnitude, value < 0, 10, false);
+        break;
+      }
+      case 'u':
+      case 'x':
+      case 'X': {
+        uint64_t value = wide64 ? va_arg(args, uint64_t) : va_arg(args, unsigned);
+        EmitNumber(out, spec, value, false, *p == 'u' ? 10 : 16, *p == 'X');
+        break;
+      }
+      case 'p': {
+        Spec pointer = spec;
+        pointer.zero = true;
+        pointer.width = 2 * static_cast<int>(sizeof(void*));
+        EmitNumber(out, pointer, reinterpret_cast<uintptr_t>(va_arg(args, void*)), false, 16, true);
+        break;
+      }
+      case 'c': {
+        char c = static_cast<char>(va_arg(args, int));
+        Emit(out, spec, "", &c, 1);
+        break;
+      }
+      case 's': {
+        const char* text = va_arg(args, const char*);
+        if (!text) text = "(null)";
+        int length = 0;
+        while (text[length] && (spec.precision < 0 || length < spec.precision)) ++length;
+        Emit(out, spec, "", text, length);
+        break;
+      }
+      case '\0':
+        --p;  // a lone '%' at the end is dropped
+        break;
+      default:
+        // Unknown types print as themselves ("%%" -> "%"); the flags are dropped.
+        out.Put(*p);
+        break;
+    }
+  }
+  return out.Finish();
+}
+
+int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...) {
+  va_list args;
+  va_start(args, format);
+  int length = wvsprintfA(buffer, format, args);
+  va_end(args);
+  return length;
+}
+
+}  // extern "C"
