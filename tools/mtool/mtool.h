@@ -1,0 +1,23 @@
+// mtool's commands and the helpers they share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mtool {
+
+// Each returns the process exit code.
+int FlicInfo(const std::string& path);
+int FlicChunks(const std::string& path);
+int FlicFrames(const std::string& path, const std::string& outPath);
+int FlicPng(const std::string& path, const std::string& dir);
+int FlicDecode(const std::string& path, int loops);
+
+// An 8-bit picture as PNG: width x height indices and 256 colours blue, green, red, 0.
+bool WritePalettePng(const std::string& path, int width, int height, const uint8_t* indices, const uint8_t* bgrx);
+
+// True when an error (not a warning) was reported since the start.
+bool ErrorReported();
+
+}  // namespace mtool
