@@ -3,6 +3,15 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+// The target (normally the stage) belongs to whoever made it; an image only
+// counts itself among its users and never deletes it, or the stage would go
+// with the last picture that leaves it.
+void LetGoOfTarget(mBitmap* target) { --target->refCount; }
+
+}  // namespace
+
 mImageFile::mImageFile() {
   std::memset(&fileRecord, 0, sizeof fileRecord);
   std::memset(&frameRecord, 0, sizeof frameRecord);
@@ -15,7 +24,7 @@ mImageFile::~mImageFile() {
     mBitmap* old = target;
     target = nullptr;
     targetDesc = nullptr;
-    Release(old);
+    LetGoOfTarget(old);
   }
 }
 
@@ -24,7 +33,7 @@ BOOL mImageFile::SetTarget(mBitmap* bitmap) {
   mBitmap* old = target;
   target = bitmap;
   targetDesc = bitmap ? bitmap->desc : nullptr;
-  if (old) Release(old);
+  if (old) LetGoOfTarget(old);
   return TRUE;
 }
 
