@@ -181,8 +181,9 @@ RegDocument RegDocument::Parse(const std::string& text) {
   while (start < text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+    const std::string original = text.substr(start, end - start);
     start = end + 1;
+    std::string line = original;  // as read, less a Windows line end
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line == kHeaderComment) continue;
 
@@ -199,7 +200,7 @@ RegDocument RegDocument::Parse(const std::string& text) {
     }
     if (line.front() == '[') {
       // A header we cannot read: what follows belongs to no key we know.
-      document.sections_.push_back(RegSection{RegSection::kDamaged, line, "", {}});
+      document.sections_.push_back(RegSection{RegSection::kDamaged, original, "", {}});
       current = &document.sections_.back();
       continue;
     }
@@ -214,7 +215,7 @@ RegDocument RegDocument::Parse(const std::string& text) {
         ParseValue(line, &entry.value)) {
       entry.isValue = true;
     } else {
-      entry.raw = line;
+      entry.raw = original;
     }
     current->lines.push_back(std::move(entry));
   }

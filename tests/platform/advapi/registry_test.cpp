@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -207,6 +208,49 @@ TEST_F(RegistryTest, ValuesLastAcrossRunsAndProcesses) {
   EXPECT_EQ(ReadDword(kKeyPath, "speed"), 42) << "a write keeps what others wrote";
   EXPECT_EQ(ReadDword(kKeyPath, "sprite 2 count"), 7);
   EXPECT_EQ(ReadDword("Control Panel\\Desktop", "ScreenSaveUsePassword"), 1);
+}
+
+TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
+  constexpr int kWriters = 4;
+  constexpr int kValuesEach = 15;
+  pid_t children[kWriters];
+  for (int writer = 0; writer < kWriters; ++writer) {
+    children[writer] = fork();
+    ASSERT_GE(children[writer], 0);
+    if (children[writer] == 0) {
+      HKEY key = Create(kKeyPath);
+      bool ok = true;
+      for (int i = 0; i < kValuesEach; ++i)
+        ok &= SetDword(key, ("w" + std::to_string(writer) + "v" + std::to_string(i)).c_str(), i) == ERROR_SUCCESS;
+      _exit(ok ? 0 : 1);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (int writer = 0; writer < kWriters; ++writer)
+    for (int i = 0; i < kValuesEach; ++i)
+      EXPECT_EQ(ReadDword(kKeyPath, ("w" + std::to_string(writer) + "v" + std::to_string(i)).c_str()), i);
+}
+
+TEST_F(RegistryTest, FileLivesUnderXdgConfigHomeByDefault) {
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  std::string savedValue = saved ? saved : "";
+  setenv("XDG_CONFIG_HOME", (dir_ + "/xdg").c_str(), 1);
+  host::Shutdown();
+  host::Options options;
+  options.backend = "headless";
+  ASSERT_TRUE(host::Init(options));
+  HKEY key = Create(kKeyPath);
+  EXPECT_EQ(SetDword(key, "speed", 11), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/xdg/orvanel-saver/registry"));
+  if (saved)
+    setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+  else
+    unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(RegistryTest, DamagedFileKeepsWhatItCouldNotRead) {
