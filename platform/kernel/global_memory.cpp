@@ -224,7 +224,8 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL hMem, SIZE_T dwBytes, UINT uFlags) {
     return nullptr;
   }
   if (dwBytes <= block.capacity && block.data) {
-    if (zero && dwBytes > block.size) std::memset(static_cast<char*>(block.data) + block.size, 0, dwBytes - block.size);
+    if (zero && dwBytes > block.size)
+      std::memset(static_cast<char*>(block.data) + block.size, 0, dwBytes - block.size);
     block.size = dwBytes;
     return hMem;
   }

@@ -87,10 +87,14 @@ int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list args) {
     ++p;
     Spec spec;
     for (;; ++p) {
-      if (*p == '-') spec.left = true;
-      else if (*p == '0') spec.zero = true;
-      else if (*p == '#') spec.alternate = true;
-      else break;
+      if (*p == '-')
+        spec.left = true;
+      else if (*p == '0')
+        spec.zero = true;
+      else if (*p == '#')
+        spec.alternate = true;
+      else
+        break;
     }
     for (; *p >= '0' && *p <= '9'; ++p)
       if (spec.width < 10000) spec.width = spec.width * 10 + (*p - '0');

@@ -1,9 +1,9 @@
+#include "../../../platform/advapi/registry_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-
-#include "../../../platform/advapi/registry_file.h"
 
 namespace {
 
@@ -19,7 +19,8 @@ std::string Noise(uint32_t seed, size_t length, const std::string& alphabet) {
 // Whatever a file holds, writing what was read and reading it again changes
 // nothing more: no line is lost or altered on the second round.
 TEST(RegistryFile, RewritingIsStableForAnyInput) {
-  const std::string alphabet = std::string("[]=%:@;#\\\n\r ,()0123456789abcdefxhdwordszABC", 44) + '\0' + "\xff\x80";
+  const std::string alphabet =
+      std::string("[]=%:@;#\\\n\r ,()0123456789abcdefxhdwordszABC", 44) + '\0' + "\xff\x80";
   for (uint32_t seed = 1; seed <= 300; ++seed) {
     std::string input = Noise(seed, 40 + seed % 400, alphabet);
     std::string once = plat::RegDocument::Parse(input).Serialize();
@@ -50,8 +51,8 @@ TEST(RegistryFile, DuplicateKeysMergeAndTheLastValueWins) {
 }
 
 TEST(RegistryFile, NumbersOutOfRangeAreNotValues) {
-  plat::RegDocument document =
-      plat::RegDocument::Parse("[K]\nbig=dword:4294967296\nneg=dword:-1\nhex=dword:0xffffffff\nbad=hex:1,2\n");
+  plat::RegDocument document = plat::RegDocument::Parse(
+      "[K]\nbig=dword:4294967296\nneg=dword:-1\nhex=dword:0xffffffff\nbad=hex:1,2\n");
   EXPECT_EQ(document.FindValue("K", "big"), nullptr);
   EXPECT_EQ(document.FindValue("K", "neg"), nullptr);
   EXPECT_EQ(document.FindValue("K", "bad"), nullptr);

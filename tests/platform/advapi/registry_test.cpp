@@ -1,9 +1,7 @@
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #include <windows.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +21,8 @@ const char kKeyPath[] = "Software\\Quillmoor\\Orvanel_IV";
 class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = testsupport::UseFreshConfigDir() + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    dir_ = testsupport::UseFreshConfigDir() + "/" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::remove_all(dir_);
     Start();
   }
@@ -100,8 +99,9 @@ TEST_F(RegistryTest, KeysAreCreatedOnceAndFoundWithoutRegardToCase) {
 
 TEST_F(RegistryTest, OtherRootsAreRefused) {
   HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(
+      RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegOpenKeyA(HKEY_USERS, "x", &key), ERROR_ACCESS_DENIED);
 }
 
@@ -109,7 +109,8 @@ TEST_F(RegistryTest, QueriesReportTypeSizeAndShortBuffers) {
   HKEY key = Create(kKeyPath);
   const BYTE blob[6] = {1, 2, 3, 0, 0xFE, 0xFF};
   ASSERT_EQ(RegSetValueExA(key, "blob", 0, REG_BINARY, blob, sizeof blob), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key, "text", 0, REG_SZ, reinterpret_cast<const BYTE*>("a=b%c\n"), 7), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, "text", 0, REG_SZ, reinterpret_cast<const BYTE*>("a=b%c\n"), 7),
+            ERROR_SUCCESS);
   ASSERT_EQ(SetDword(key, "speed", 250), ERROR_SUCCESS);
 
   DWORD type = 0, size = 0;
@@ -120,7 +121,8 @@ TEST_F(RegistryTest, QueriesReportTypeSizeAndShortBuffers) {
   // A value longer than 4 bytes fails a 4-byte read and leaves the buffer alone.
   DWORD value = 60;
   size = sizeof value;
-  EXPECT_EQ(RegQueryValueExA(key, "blob", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_MORE_DATA);
+  EXPECT_EQ(RegQueryValueExA(key, "blob", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_MORE_DATA);
   EXPECT_EQ(size, 6u);
   EXPECT_EQ(value, 60u);
 
@@ -147,7 +149,8 @@ TEST_F(RegistryTest, EveryByteSurvivesTheFile) {
   HKEY key = Create(kKeyPath);
   std::string all;
   for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
-  const std::string names[] = {"", "=", "@class", "[x]", "%41", "caf\xe9", "; not a comment", " lead", "sprite 1 count"};
+  const std::string names[] = {
+      "", "=", "@class", "[x]", "%41", "caf\xe9", "; not a comment", " lead", "sprite 1 count"};
   for (const std::string& name : names)
     ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(all.data()), 256),
               ERROR_SUCCESS)
@@ -168,11 +171,13 @@ TEST_F(RegistryTest, EveryByteSurvivesTheFile) {
   }
   char buffer[8];
   DWORD type = 0, size = sizeof buffer;
-  EXPECT_EQ(RegQueryValueExA(key, "odd", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExA(key, "odd", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size),
+            ERROR_SUCCESS);
   EXPECT_EQ(type, 77u);
   EXPECT_EQ(std::string(buffer, size), "xyz");
   size = sizeof buffer;
-  EXPECT_EQ(RegQueryValueExA(key, "empty", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExA(key, "empty", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size),
+            ERROR_SUCCESS);
   EXPECT_EQ(size, 0u);
   RegCloseKey(key);
 }
@@ -189,8 +194,8 @@ TEST_F(RegistryTest, ValuesLastAcrossRunsAndProcesses) {
   if (child == 0) {
     // Another process stores values in its own key and in ours.
     HKEY other = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &other,
-                    nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &other, nullptr);
     DWORD one = 1;
     LONG a = RegSetValueExA(other, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
     LONG b = SetDword(Create(kKeyPath), "sprite 2 count", 7);
@@ -221,7 +226,8 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
       HKEY key = Create(kKeyPath);
       bool ok = true;
       for (int i = 0; i < kValuesEach; ++i)
-        ok &= SetDword(key, ("w" + std::to_string(writer) + "v" + std::to_string(i)).c_str(), i) == ERROR_SUCCESS;
+        ok &= SetDword(key, ("w" + std::to_string(writer) + "v" + std::to_string(i)).c_str(), i) ==
+              ERROR_SUCCESS;
       _exit(ok ? 0 : 1);
     }
   }
@@ -309,8 +315,9 @@ TEST_F(RegistryTest, UnreadableFileIsNeverReplaced) {
   std::filesystem::create_directories(File());  // a directory where the file should be
   EXPECT_EQ(ReadDword(kKeyPath, "speed"), -1);
   HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(
+      RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_ACCESS_DENIED);
   EXPECT_TRUE(std::filesystem::is_directory(File()));
 }
 
