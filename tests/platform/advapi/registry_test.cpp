@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "orvanel/host.h"
 #include "support/host_fixture.h"
@@ -138,6 +139,12 @@ TEST_F(RegistryTest, QueriesReportTypeSizeAndShortBuffers) {
   EXPECT_EQ(RegQueryValueExA(key, "nothing", nullptr, &type, buffer, &size), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegQueryValueExA(key, "speed", nullptr, nullptr, buffer, nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(ReadDword(kKeyPath, "speed"), 250) << "stored as given, clamping is the reader's business";
+
+  std::vector<BYTE> huge((16u << 20) + 1, 0xAB);
+  EXPECT_EQ(RegSetValueExA(key, "huge", 0, REG_BINARY, huge.data(), static_cast<DWORD>(huge.size())),
+            ERROR_NOT_ENOUGH_MEMORY)
+      << "refused rather than written into the settings file";
+  EXPECT_EQ(RegQueryValueExA(key, "huge", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
 
   EXPECT_EQ(RegDeleteValueA(key, "Blob"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteValueA(key, "blob"), ERROR_FILE_NOT_FOUND);
