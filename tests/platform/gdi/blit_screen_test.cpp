@@ -296,3 +296,28 @@ TEST_F(BlitScreen24, MemoryToMemoryConvertsThroughColourTables) {
 }
 
 }  // namespace
+
+namespace {
+
+// The test picture doubled and at its own size, through an identity
+// palette; screenshots land in the build directory for a look.
+void DrawTestPicture(const char* file) {
+  HWND window = MakeWindow(40, 40, 400, 200);
+  TestSection section(128, 96, false);
+  HPALETTE palette = IdentityPaletteFor(section);
+  std::vector<uint8_t> dib = gditest::PackedDib(128, 96, false);
+  HDC dc = GetDC(window);
+  SelectPalette(dc, palette, FALSE);
+  RealizePalette(dc);
+  StretchDIBits(dc, 0, 0, 256, 192, 0, 0, 128, 96, dib.data() + sizeof(BITMAPINFOHEADER) + 1024,
+                reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS, SRCCOPY);
+  BitBlt(dc, 266, 0, 128, 96, section.dc, 0, 0, SRCCOPY);
+  ReleaseDC(window, dc);
+  EXPECT_TRUE(headless::SaveScreenshot(std::string(ORVANEL_BINARY_DIR) + "/" + file));
+  DeleteObject(palette);
+}
+
+TEST_F(BlitScreen24, ScreenshotOfTheTestPicture) { DrawTestPicture("gdi_picture_24.png"); }
+TEST_F(BlitScreen8, ScreenshotOfTheTestPicture) { DrawTestPicture("gdi_picture_8.png"); }
+
+}  // namespace
