@@ -71,6 +71,13 @@ HDC GetDcForWindow(HWND hwnd, bool wholeWindow) {
   return NewDc(hwnd ? DeviceContext::kWindow : DeviceContext::kScreen, hwnd, wholeWindow);
 }
 
+HBRUSH CreatePermanentBrush(COLORREF colour) {
+  auto brush = std::make_unique<Brush>();
+  brush->colour = colour;
+  brush->stock = true;
+  return static_cast<HBRUSH>(AddObject(std::move(brush)));
+}
+
 }  // namespace plat
 
 HDC WINAPI GetDC(HWND hWnd) { return plat::GetDcForWindow(hWnd, false); }
