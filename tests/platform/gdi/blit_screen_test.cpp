@@ -254,6 +254,23 @@ TEST_F(BlitScreen8, StretchDIBitsThroughTheRealizedPalette) {
   DeleteObject(palette);
 }
 
+TEST_F(BlitScreen24, SetDIBitsToDeviceDrawsOnlyTheScanLinesGiven) {
+  HWND window = MakeWindow(0, 0, 20, 20);
+  std::vector<uint8_t> dib = gditest::PackedDib(10, 8, false);
+  auto* info = reinterpret_cast<BITMAPINFO*>(dib.data());
+  const uint8_t* bits = dib.data() + sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);
+  COLORREF before = headless::ScreenPixel(0, 0);
+  HDC dc = GetDC(window);
+  // Scan lines 2 to 4 counted from the bottom: rows 5 to 3 from the top.
+  EXPECT_EQ(SetDIBitsToDevice(dc, 0, 0, 10, 8, 0, 0, 2, 3, bits + 2 * 12, info, DIB_RGB_COLORS), 3);
+  ReleaseDC(window, dc);
+  for (int y = 0; y < 8; ++y) {
+    bool drawn = y >= 3 && y <= 5;
+    for (int x = 0; x < 10; ++x)
+      ASSERT_EQ(headless::ScreenPixel(x, y), drawn ? Ref(TestColour(TestIndex(x, y))) : before) << x << "," << y;
+  }
+}
+
 TEST_F(BlitScreen24, GetPixelOnWindowAndMemoryDcs) {
   HWND window = MakeWindow(5, 5, 20, 20);
   TestSection section(20, 20, false);
