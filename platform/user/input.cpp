@@ -181,13 +181,33 @@ bool WatchdogDeadline(uint32_t* at) {
   return true;
 }
 
+void TookInputMessage(const MSG& message) {
+  uint8_t* keys = S().syncKeys;
+  auto set = [keys](int vk, bool down) {
+    if (down && !(keys[vk] & 0x80)) keys[vk] ^= 0x01;
+    keys[vk] = down ? (keys[vk] | 0x80) : (keys[vk] & ~0x80);
+  };
+  switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: set(message.wParam & 0xFF, true); break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: set(message.wParam & 0xFF, false); break;
+    case WM_LBUTTONDOWN: set(VK_LBUTTON, true); break;
+    case WM_LBUTTONUP: set(VK_LBUTTON, false); break;
+    case WM_RBUTTONDOWN: set(VK_RBUTTON, true); break;
+    case WM_RBUTTONUP: set(VK_RBUTTON, false); break;
+    case WM_MBUTTONDOWN: set(VK_MBUTTON, true); break;
+    case WM_MBUTTONUP: set(VK_MBUTTON, false); break;
+  }
+}
+
 }  // namespace plat::user
 
 extern "C" {
 
 BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
   if (!lpMsg || (lpMsg->message != WM_KEYDOWN && lpMsg->message != WM_SYSKEYDOWN)) return FALSE;
-  const uint8_t* keys = S().keys;
+  const uint8_t* keys = S().syncKeys;
   int vk = static_cast<int>(lpMsg->wParam);
   bool shift = (keys[VK_SHIFT] & 0x80) != 0;
   bool control = (keys[VK_CONTROL] & 0x80) != 0;
@@ -211,7 +231,7 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
 }
 
 SHORT WINAPI GetKeyState(int nVirtKey) {
-  uint8_t state = S().keys[nVirtKey & 0xFF];
+  uint8_t state = S().syncKeys[nVirtKey & 0xFF];
   return static_cast<SHORT>(((state & 0x80) ? 0x8000 : 0) | (state & 0x01));
 }
 

@@ -87,7 +87,8 @@ struct State {
   HWND lastActive = nullptr;
   HWND focus = nullptr;
   HWND capture = nullptr;
-  uint8_t keys[256] = {};  // bit 0x80 down, bit 0x01 toggled
+  uint8_t keys[256] = {};       // as input arrives: bit 0x80 down, bit 0x01 toggled
+  uint8_t syncKeys[256] = {};   // as of the last input message taken from the queue
 
   uint32_t startTime = 0;
   bool escapeSent = false;
@@ -125,6 +126,8 @@ void ExposeScreenArea(const RECT& screenRect, HWND except);
 
 // Queue.
 void PostInputMessage(const MSG& message);
+// Key state as the program sees it follows the input messages it takes.
+void TookInputMessage(const MSG& message);
 void PurgeMessagesOf(HWND hwnd);
 void KillTimersOf(HWND hwnd);
 // Marks the timers that are due; earliest due time of a timer in *next.
