@@ -20,6 +20,7 @@ void ResetUser() {
   }
   delete g_state;
   g_state = nullptr;
+  TidyWindowDirectory();
 }
 
 }  // namespace

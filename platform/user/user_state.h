@@ -147,6 +147,7 @@ void ForgetWindow(HWND hwnd);  // a window is going: activation, focus, capture 
 void PublishWindow(Window* window);
 void UnpublishWindow(Window* window);
 void HandleActivationRequests();
+void TidyWindowDirectory();
 bool RemoteWindowAlive(uint64_t nativeId);
 bool ActivateRemoteWindow(uint64_t nativeId);
 
