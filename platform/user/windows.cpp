@@ -241,8 +241,10 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
   if (!window) return FALSE;
   bool wasVisible = (window->style & WS_VISIBLE) != 0;
   bool show = nCmdShow != SW_HIDE && nCmdShow != SW_MINIMIZE;
+  // Child windows, also those inside another program's window, are never active.
   bool activate = show && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE &&
-                  nCmdShow != SW_SHOWMINNOACTIVE && !window->parent;
+                  nCmdShow != SW_SHOWMINNOACTIVE && !window->parent &&
+                  !(window->foreignParent && (window->style & WS_CHILD));
   if (show != wasVisible) {
     // A window being destroyed is hidden without being told.
     if (!window->destroying) CallProc(hWnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);

@@ -178,6 +178,7 @@ TEST_F(Windows, ChildOfAForeignWindowIsEmbeddedInIt) {
   HWND hwnd = Create(WS_CHILD | WS_VISIBLE, 0, 0, parent.right, parent.bottom, preview, "Preview");
   ASSERT_TRUE(hwnd);
   EXPECT_EQ(GetParent(hwnd), preview);
+  EXPECT_EQ(GetActiveWindow(), nullptr);  // a child is never the active window
   RECT r;
   GetWindowRect(hwnd, &r);
   EXPECT_EQ(r.left, 100);
