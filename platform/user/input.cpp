@@ -3,6 +3,7 @@
 // Also the key state and the --seconds watchdog.
 #include <cctype>
 
+#include "backends/headless/headless_backend.h"
 #include "orvanel/host.h"
 #include "user/user_state.h"
 
@@ -143,8 +144,11 @@ void Watchdog() {
   uint32_t deadline = s.startTime + static_cast<uint32_t>(options.seconds * 1000.0);
   int32_t late = static_cast<int32_t>(CurrentBackend().Now() - deadline);
   if (late >= 0 && !s.escapeSent) {
-    // Ends the mode as its user would: a key press.
+    // Ends the mode as its user would: a key press. The screenshot shows
+    // the screen as it was when the time was up, not the empty desktop
+    // left once the windows have closed.
     s.escapeSent = true;
+    if (HeadlessBackend* screen = RunningHeadless()) screen->TakeFinalScreenshot();
     HostEvent key;
     key.kind = HostEvent::kKeyDown;
     key.vk = VK_ESCAPE;

@@ -1,7 +1,11 @@
 // Host input becoming messages, activation and focus, and the --seconds
 // watchdog.
 #include <gtest/gtest.h>
+#include <png.h>
+#include <unistd.h>
 #include <windows.h>
+
+#include <filesystem>
 
 #include "message_log.h"
 #include "orvanel/headless.h"
@@ -159,6 +163,10 @@ TEST_F(Input, TerminateClosesEveryTopLevelWindow) {
 
 class Watchdog : public Input {
  protected:
+  static std::string Shot() {
+    return (std::filesystem::temp_directory_path() / ("orvanel-watchdog-" + std::to_string(getpid()) + ".png"))
+        .string();
+  }
   void SetUp() override {
     host::Shutdown();
     host::Options options;
@@ -166,8 +174,9 @@ class Watchdog : public Input {
     options.width = 64;
     options.height = 48;
     options.seconds = 1.5;
+    options.screenshot = Shot();
     ASSERT_TRUE(host::Init(options));
-    usertest::RegisterLoggingClass();
+    usertest::RegisterLoggingClass(CreateSolidBrush(RGB(255, 0, 0)));
   }
 };
 
@@ -185,6 +194,17 @@ TEST_F(Watchdog, PressesEscapeWhenTimeIsUpThenCloses) {
   EXPECT_EQ(escapeAt - start, 1500u);
   EXPECT_EQ(GetTickCount() - start, 3500u);
   EXPECT_FALSE(IsWindow(hwnd));
+  // The screenshot was taken when the time was up, with the window still there.
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_file(&image, Shot().c_str()));
+  image.format = PNG_FORMAT_RGB;
+  std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
+  ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+  EXPECT_EQ(pixels[0], 255);
+  EXPECT_EQ(pixels[1], 0);
+  EXPECT_EQ(headless::ScreenPixel(0, 0), RGB(0, 128, 128));
+  std::filesystem::remove(Shot());
 }
 
 }  // namespace
