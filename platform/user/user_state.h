@@ -110,9 +110,11 @@ inline bool IsDesktop(HWND hwnd) { return AsValue(hwnd) == kDesktopHandle; }
 LRESULT CallProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Geometry.
+RECT FrameInsets(DWORD style, DWORD exStyle);  // caption and borders around the client area
 POINT ClientOrigin(const Window* window);  // screen position of the client's (0, 0)
 RECT ClientRect(const Window* window);     // (0, 0, width, height)
-RECT ScreenRect(const Window* window);
+RECT ScreenRect(const Window* window);     // the client area on the screen
+RECT WindowScreenRect(const Window* window);  // the whole window on the screen
 Window* NativeHolder(Window* window);      // the ancestor with the native window
 bool VisibleDeep(const Window* window);    // the window and all its ancestors visible
 bool IsSelfOrDescendant(HWND ancestor, HWND hwnd);
