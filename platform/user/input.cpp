@@ -230,7 +230,7 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
   MSG msg = *lpMsg;
   msg.message = message;
   msg.wParam = static_cast<WPARAM>(ch);
-  S().posted.push_front(msg);
+  S().posted.push_back(msg);
   return TRUE;
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <windows.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "message_log.h"
@@ -159,6 +160,16 @@ TEST_F(Input, TerminateClosesEveryTopLevelWindow) {
   Drain();
   EXPECT_FALSE(IsWindow(a));
   EXPECT_FALSE(IsWindow(b));
+}
+
+TEST_F(Input, SigtermClosesTheWindowsThroughTheirMessages) {
+  HWND hwnd = Create(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  Drain();
+  usertest::Log().clear();
+  raise(SIGTERM);
+  Drain();
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_EQ(Names(hwnd).front(), "WM_CLOSE");
 }
 
 class Watchdog : public Input {
