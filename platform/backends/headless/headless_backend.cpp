@@ -307,10 +307,14 @@ int HeadlessBackend::ShowMessageBox(HWND owner, const char* text, const char* ca
   return answer_ ? answer_ : IDOK;
 }
 
-void HeadlessBackend::Finish() {
-  if (!options_.screenshot.empty() && !SavePng(options_.screenshot))
+void HeadlessBackend::TakeFinalScreenshot() {
+  if (options_.screenshot.empty() || screenshotTaken_) return;
+  screenshotTaken_ = true;
+  if (!SavePng(options_.screenshot))
     std::fprintf(stderr, "%s: cannot write %s\n", options_.programName.c_str(), options_.screenshot.c_str());
 }
+
+void HeadlessBackend::Finish() { TakeFinalScreenshot(); }
 
 HeadlessBackend* RunningHeadless() {
   if (!HasBackend()) return nullptr;
