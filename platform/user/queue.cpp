@@ -157,7 +157,7 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     }
     // Sleep until the next timer or deadline, or until input comes.
     uint32_t now = CurrentBackend().Now();
-    uint32_t wait = 1000;
+    uint32_t wait = INFINITE;
     bool any = false;
     uint32_t next = 0;
     CheckTimers(now, &any, &next);

@@ -5,7 +5,9 @@
 #include <unistd.h>
 #include <windows.h>
 
+#include <chrono>
 #include <csignal>
+#include <thread>
 #include <filesystem>
 
 #include "message_log.h"
@@ -170,6 +172,26 @@ TEST_F(Input, SigtermClosesTheWindowsThroughTheirMessages) {
   Drain();
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_EQ(Names(hwnd).front(), "WM_CLOSE");
+}
+
+TEST_F(Input, GetMessageWithNothingToComeWaitsForRealUntilASignal) {
+  HWND hwnd = Create(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  Drain();
+  usertest::SetHook([](HWND, UINT message, WPARAM, LPARAM, LRESULT*) {
+    if (message == WM_DESTROY) PostQuitMessage(5);
+    return false;
+  });
+  DWORD start = GetTickCount();
+  std::thread later([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    kill(getpid(), SIGTERM);
+  });
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  later.join();
+  EXPECT_EQ(msg.wParam, 5u);
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_EQ(GetTickCount(), start);  // virtual time did not run on while waiting
 }
 
 class Watchdog : public Input {
