@@ -24,10 +24,16 @@ void Wake() {
 }
 
 void OnSignal(int number) {
-  if (number == SIGUSR1)
+  if (number == SIGUSR1) {
     g_activate = 1;
-  else
+  } else if (g_terminate) {
+    // Asked twice before the program took the first request: it is not
+    // reading its messages, so end it the ordinary way.
+    signal(number, SIG_DFL);
+    raise(number);
+  } else {
     g_terminate = 1;
+  }
   Wake();
 }
 
