@@ -13,7 +13,9 @@
 
 namespace rows {
 
-void CopyOpaque(uint8_t* dst, const uint8_t* src, size_t width) { std::memcpy(dst, src, width); }
+void CopyOpaque(uint8_t* dst, const uint8_t* src, size_t width) {
+  if (width) std::memcpy(dst, src, width);
+}
 
 void CopyKeyed(uint8_t* dst, const uint8_t* src, size_t width, uint8_t key) {
   size_t i = 0;
@@ -68,6 +70,8 @@ void CopyKeyedMapped(uint8_t* dst, const uint8_t* src, size_t width, uint8_t key
     if (src[i] != key) dst[i] = table[src[i]];
 }
 
-void Fill(uint8_t* dst, size_t width, uint8_t index) { std::memset(dst, index, width); }
+void Fill(uint8_t* dst, size_t width, uint8_t index) {
+  if (width) std::memset(dst, index, width);
+}
 
 }  // namespace rows
