@@ -95,6 +95,15 @@ bool RealizeForeground(SystemPalette* system, const PALETTEENTRY* entries, int c
     placed[i] = true;
   };
   auto ownsSlot = [&](int i) { return (entries[i].peFlags & (PC_RESERVED | PC_NOCOLLAPSE)) != 0; };
+  auto shareEqual = [&](int i) {
+    for (int slot = 0; slot < 256; ++slot) {
+      if (taken[slot] && !(next[slot].peFlags & PC_RESERVED) && SameRgb(next[slot], entries[i])) {
+        toSystem[i] = static_cast<uint8_t>(slot);
+        placed[i] = true;
+        return;
+      }
+    }
+  };
 
   // Explicit entries name their system slot; entries that want a slot of
   // their own get their own index when it is free (identity palettes).
@@ -115,18 +124,12 @@ bool RealizeForeground(SystemPalette* system, const PALETTEENTRY* entries, int c
       placed[i] = true;
       continue;
     }
-    if (ownsSlot(i)) continue;
-    for (int slot = 0; slot < 256; ++slot) {
-      if (taken[slot] && !(next[slot].peFlags & PC_RESERVED) && SameRgb(next[slot], entries[i])) {
-        toSystem[i] = static_cast<uint8_t>(slot);
-        placed[i] = true;
-        break;
-      }
-    }
+    if (!ownsSlot(i)) shareEqual(i);
   }
   // The rest take free slots, own index first, while there are any.
   int freeSlot = 0;
   for (int i = 0; i < count; ++i) {
+    if (!placed[i] && !ownsSlot(i)) shareEqual(i);  // an earlier entry may have brought the colour
     if (placed[i]) continue;
     if (!taken[i]) {
       take(i, i);
