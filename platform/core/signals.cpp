@@ -24,18 +24,21 @@ void Wake() {
 }
 
 void OnSignal(int number) {
-  if (number == SIGUSR1)
+  if (number == SIGUSR1) {
     g_activate = 1;
-  else
+  } else if (g_terminate) {
+    // Asked twice before the program took the first request: it is not
+    // reading its messages, so end it the ordinary way.
+    signal(number, SIG_DFL);
+    raise(number);
+  } else {
     g_terminate = 1;
+  }
   Wake();
 }
 
-}  // namespace
-
-void InstallSignalHandlers() {
-  if (g_installed) return;
-  g_installed = true;
+void OpenPipe() {
+  if (g_pipe[0] >= 0) return;
   if (pipe(g_pipe) == 0) {
     for (int fd : g_pipe) {
       fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -44,13 +47,32 @@ void InstallSignalHandlers() {
   } else {
     g_pipe[0] = g_pipe[1] = -1;
   }
+}
+
+void Install(int number) {
   struct sigaction action = {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGUSR1, &action, nullptr);
+  sigaction(number, &action, nullptr);
+}
+
+}  // namespace
+
+void InstallSignalHandlers() {
+  InstallActivationHandler();
+  if (g_installed) return;
+  g_installed = true;
+  Install(SIGTERM);
+  Install(SIGINT);
+}
+
+void InstallActivationHandler() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  OpenPipe();
+  Install(SIGUSR1);
 }
 
 int SignalWakeFd() { return g_pipe[0]; }

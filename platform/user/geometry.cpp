@@ -35,7 +35,7 @@ bool MoveInternal(HWND hwnd, int x, int y, int width, int height, bool move, boo
   }
   if (now.left == old.left && now.top == old.top && now.right == old.right && now.bottom == old.bottom) return true;
   bool shown = VisibleDeep(window);
-  RECT oldScreen = ScreenRect(window);
+  RECT oldScreen = WindowScreenRect(window);
   window->rect = now;
   if (window->native)
     CurrentBackend().MoveNative(window->native, now.left, now.top, now.right - now.left, now.bottom - now.top);
@@ -67,14 +67,14 @@ bool GetDrawTarget(HWND hwnd, bool wholeWindow, DrawTarget* out) {
   Window* holder = NativeHolder(window);
   if (!window || !holder || !holder->native->surface) return false;
   Surface* surface = holder->native->surface;
-  POINT holderOrigin = ClientOrigin(holder);
-  auto toSurface = [&](const Window* w) {
-    RECT r = ScreenRect(w);
-    int dx = holder->native->surfaceX - holderOrigin.x;
-    int dy = holder->native->surfaceY - holderOrigin.y;
+  // The native window holds the whole top-level window, frame included.
+  RECT holderRect = WindowScreenRect(holder);
+  auto toSurface = [&](RECT r) {
+    int dx = holder->native->surfaceX - holderRect.left;
+    int dy = holder->native->surfaceY - holderRect.top;
     return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
   };
-  RECT own = toSurface(window);
+  RECT own = toSurface(wholeWindow ? WindowScreenRect(window) : ScreenRect(window));
   out->hwnd = hwnd;
   out->native = holder->native;
   out->surface = surface;
@@ -82,7 +82,7 @@ bool GetDrawTarget(HWND hwnd, bool wholeWindow, DrawTarget* out) {
   out->originY = own.top;
   RECT clip = Intersect(own, RECT{0, 0, surface->width, surface->height});
   for (Window* w = window->parent ? Find(window->parent) : nullptr; w; w = w->parent ? Find(w->parent) : nullptr)
-    clip = Intersect(clip, toSurface(w));
+    clip = Intersect(clip, toSurface(ScreenRect(w)));
   // A hidden window has nothing on the screen to draw on.
   if (!VisibleDeep(window)) clip = RECT{0, 0, 0, 0};
   out->clip = clip;
@@ -119,7 +119,7 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
     return TRUE;
   }
   if (Window* window = Find(hWnd)) {
-    *lpRect = ScreenRect(window);
+    *lpRect = WindowScreenRect(window);
     return TRUE;
   }
   if (hWnd && CurrentBackend().ForeignWindowRect(AsValue(hWnd), lpRect)) return TRUE;
@@ -127,11 +127,27 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
   return FALSE;
 }
 
+}  // extern "C"
+
+namespace {
+
+bool ClientScreenOrigin(HWND hwnd, RECT* r) {
+  if (Window* window = Find(hwnd)) {
+    *r = ScreenRect(window);
+    return true;
+  }
+  return GetWindowRect(hwnd, r);
+}
+
+}  // namespace
+
+extern "C" {
+
 BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
   if (!lpPoint) return FALSE;
   if (IsDesktop(hWnd)) return TRUE;
   RECT r;
-  if (!GetWindowRect(hWnd, &r)) return FALSE;
+  if (!ClientScreenOrigin(hWnd, &r)) return FALSE;
   lpPoint->x += r.left;
   lpPoint->y += r.top;
   return TRUE;
@@ -141,7 +157,7 @@ BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
   if (!lpPoint) return FALSE;
   if (IsDesktop(hWnd)) return TRUE;
   RECT r;
-  if (!GetWindowRect(hWnd, &r)) return FALSE;
+  if (!ClientScreenOrigin(hWnd, &r)) return FALSE;
   lpPoint->x -= r.left;
   lpPoint->y -= r.top;
   return TRUE;
@@ -180,6 +196,24 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
   else if (uFlags & SWP_HIDEWINDOW)
     ShowWindow(hWnd, SW_HIDE);
   return TRUE;
+}
+
+}  // extern "C"
+
+extern "C" {
+
+BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle) {
+  if (!lpRect) return FALSE;
+  RECT inset = FrameInsets(dwStyle, dwExStyle);
+  lpRect->left -= inset.left;
+  lpRect->top -= inset.top + (bMenu ? GetSystemMetrics(SM_CYMENU) : 0);
+  lpRect->right += inset.right;
+  lpRect->bottom += inset.bottom;
+  return TRUE;
+}
+
+BOOL WINAPI AdjustWindowRect(LPRECT lpRect, DWORD dwStyle, BOOL bMenu) {
+  return AdjustWindowRectEx(lpRect, dwStyle, bMenu, 0);
 }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 // Also the key state and the --seconds watchdog.
 #include <cctype>
 
+#include "backends/headless/headless_backend.h"
 #include "orvanel/host.h"
 #include "user/user_state.h"
 
@@ -143,8 +144,11 @@ void Watchdog() {
   uint32_t deadline = s.startTime + static_cast<uint32_t>(options.seconds * 1000.0);
   int32_t late = static_cast<int32_t>(CurrentBackend().Now() - deadline);
   if (late >= 0 && !s.escapeSent) {
-    // Ends the mode as its user would: a key press.
+    // Ends the mode as its user would: a key press. The screenshot shows
+    // the screen as it was when the time was up, not the empty desktop
+    // left once the windows have closed.
     s.escapeSent = true;
+    if (HeadlessBackend* screen = RunningHeadless()) screen->TakeFinalScreenshot();
     HostEvent key;
     key.kind = HostEvent::kKeyDown;
     key.vk = VK_ESCAPE;
@@ -181,13 +185,33 @@ bool WatchdogDeadline(uint32_t* at) {
   return true;
 }
 
+void TookInputMessage(const MSG& message) {
+  uint8_t* keys = S().syncKeys;
+  auto set = [keys](int vk, bool down) {
+    if (down && !(keys[vk] & 0x80)) keys[vk] ^= 0x01;
+    keys[vk] = down ? (keys[vk] | 0x80) : (keys[vk] & ~0x80);
+  };
+  switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: set(message.wParam & 0xFF, true); break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: set(message.wParam & 0xFF, false); break;
+    case WM_LBUTTONDOWN: set(VK_LBUTTON, true); break;
+    case WM_LBUTTONUP: set(VK_LBUTTON, false); break;
+    case WM_RBUTTONDOWN: set(VK_RBUTTON, true); break;
+    case WM_RBUTTONUP: set(VK_RBUTTON, false); break;
+    case WM_MBUTTONDOWN: set(VK_MBUTTON, true); break;
+    case WM_MBUTTONUP: set(VK_MBUTTON, false); break;
+  }
+}
+
 }  // namespace plat::user
 
 extern "C" {
 
 BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
   if (!lpMsg || (lpMsg->message != WM_KEYDOWN && lpMsg->message != WM_SYSKEYDOWN)) return FALSE;
-  const uint8_t* keys = S().keys;
+  const uint8_t* keys = S().syncKeys;
   int vk = static_cast<int>(lpMsg->wParam);
   bool shift = (keys[VK_SHIFT] & 0x80) != 0;
   bool control = (keys[VK_CONTROL] & 0x80) != 0;
@@ -206,12 +230,12 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
   MSG msg = *lpMsg;
   msg.message = message;
   msg.wParam = static_cast<WPARAM>(ch);
-  S().posted.push_front(msg);
+  S().posted.push_back(msg);
   return TRUE;
 }
 
 SHORT WINAPI GetKeyState(int nVirtKey) {
-  uint8_t state = S().keys[nVirtKey & 0xFF];
+  uint8_t state = S().syncKeys[nVirtKey & 0xFF];
   return static_cast<SHORT>(((state & 0x80) ? 0x8000 : 0) | (state & 0x01));
 }
 

@@ -67,7 +67,8 @@ void InvalidateClient(Window* window, const RECT* rect, bool erase, bool childre
     if (!child) continue;
     RECT inChild = Intersect(area, child->rect);
     if (Empty(inChild)) continue;
-    OffsetRect(&inChild, -child->rect.left, -child->rect.top);
+    RECT inset = FrameInsets(child->style, child->exStyle);
+    OffsetRect(&inChild, -child->rect.left - inset.left, -child->rect.top - inset.top);
     InvalidateClient(child, &inChild, erase, children);
   }
 }

@@ -3,6 +3,7 @@
 // region, then WM_TIMER of due timers.
 #include <algorithm>
 
+#include "backends/headless/headless_backend.h"
 #include "orvanel/host.h"
 #include "user/user_state.h"
 
@@ -55,7 +56,10 @@ MSG Make(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 bool PeekOnce(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
   State& s = S();
   if (TakeFrom(s.posted, out, filter, min, max, remove)) return true;
-  if (TakeFrom(s.input, out, filter, min, max, remove)) return true;
+  if (TakeFrom(s.input, out, filter, min, max, remove)) {
+    if (remove) TookInputMessage(*out);
+    return true;
+  }
   if (s.quitPending && s.posted.empty() && (!filter || filter == kThreadOnly)) {
     *out = Make(nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0);
     if (remove) s.quitPending = false;
@@ -154,7 +158,9 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     }
     // Sleep until the next timer or deadline, or until input comes.
     uint32_t now = CurrentBackend().Now();
-    uint32_t wait = 1000;
+    // The headless screen wakes for activation requests by itself; other
+    // backends are asked again now and then so that none waits unseen.
+    uint32_t wait = RunningHeadless() ? INFINITE : 100;
     bool any = false;
     uint32_t next = 0;
     CheckTimers(now, &any, &next);

@@ -87,7 +87,8 @@ struct State {
   HWND lastActive = nullptr;
   HWND focus = nullptr;
   HWND capture = nullptr;
-  uint8_t keys[256] = {};  // bit 0x80 down, bit 0x01 toggled
+  uint8_t keys[256] = {};       // as input arrives: bit 0x80 down, bit 0x01 toggled
+  uint8_t syncKeys[256] = {};   // as of the last input message taken from the queue
 
   uint32_t startTime = 0;
   bool escapeSent = false;
@@ -109,9 +110,11 @@ inline bool IsDesktop(HWND hwnd) { return AsValue(hwnd) == kDesktopHandle; }
 LRESULT CallProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Geometry.
+RECT FrameInsets(DWORD style, DWORD exStyle);  // caption and borders around the client area
 POINT ClientOrigin(const Window* window);  // screen position of the client's (0, 0)
 RECT ClientRect(const Window* window);     // (0, 0, width, height)
-RECT ScreenRect(const Window* window);
+RECT ScreenRect(const Window* window);     // the client area on the screen
+RECT WindowScreenRect(const Window* window);  // the whole window on the screen
 Window* NativeHolder(Window* window);      // the ancestor with the native window
 bool VisibleDeep(const Window* window);    // the window and all its ancestors visible
 bool IsSelfOrDescendant(HWND ancestor, HWND hwnd);
@@ -125,6 +128,8 @@ void ExposeScreenArea(const RECT& screenRect, HWND except);
 
 // Queue.
 void PostInputMessage(const MSG& message);
+// Key state as the program sees it follows the input messages it takes.
+void TookInputMessage(const MSG& message);
 void PurgeMessagesOf(HWND hwnd);
 void KillTimersOf(HWND hwnd);
 // Marks the timers that are due; earliest due time of a timer in *next.
@@ -144,6 +149,7 @@ void ForgetWindow(HWND hwnd);  // a window is going: activation, focus, capture 
 void PublishWindow(Window* window);
 void UnpublishWindow(Window* window);
 void HandleActivationRequests();
+void TidyWindowDirectory();
 bool RemoteWindowAlive(uint64_t nativeId);
 bool ActivateRemoteWindow(uint64_t nativeId);
 

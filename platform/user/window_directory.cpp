@@ -101,12 +101,18 @@ bool ClassMatches(LPCSTR wanted, const Window* window) {
 
 namespace plat::user {
 
+void TidyWindowDirectory() {
+  if (!HasBackend()) return;
+  std::error_code ignored;
+  fs::remove(Directory(), ignored);  // only when no window is listed any more
+}
+
 void PublishWindow(Window* window) {
   if (window->parent || window->foreignParent || !window->native || !(window->style & WS_VISIBLE)) {
     UnpublishWindow(window);
     return;
   }
-  InstallSignalHandlers();  // activation requests arrive as SIGUSR1
+  InstallActivationHandler();  // activation requests arrive as SIGUSR1
   std::string path = EntryPath(window->native->nativeId);
   std::string temp = path + ".tmp";
   {

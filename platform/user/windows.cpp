@@ -101,6 +101,8 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
+  // An overlapped window always has a caption.
+  if (!child && !(dwStyle & WS_POPUP)) dwStyle |= WS_CAPTION | WS_CLIPSIBLINGS;
   // A pop-up or overlapped window with a parent is owned by it, not inside it.
   HWND owner = (!child && parent) ? hWndParent : nullptr;
   if (!child) parent = nullptr;
@@ -241,8 +243,10 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
   if (!window) return FALSE;
   bool wasVisible = (window->style & WS_VISIBLE) != 0;
   bool show = nCmdShow != SW_HIDE && nCmdShow != SW_MINIMIZE;
+  // Child windows, also those inside another program's window, are never active.
   bool activate = show && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE &&
-                  nCmdShow != SW_SHOWMINNOACTIVE && !window->parent;
+                  nCmdShow != SW_SHOWMINNOACTIVE && !window->parent &&
+                  !(window->foreignParent && (window->style & WS_CHILD));
   if (show != wasVisible) {
     // A window being destroyed is hidden without being told.
     if (!window->destroying) CallProc(hWnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
@@ -253,7 +257,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
       PublishWindow(window);
       InvalidateClient(window, nullptr, true, true);
     } else {
-      RECT area = ScreenRect(window);
+      RECT area = WindowScreenRect(window);
       bool wasShown = VisibleDeep(window);
       window->style &= ~WS_VISIBLE;
       if (window->native) CurrentBackend().ShowNative(window->native, false);

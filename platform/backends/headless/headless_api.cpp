@@ -92,6 +92,8 @@ std::vector<PALETTEENTRY> SystemPalette() {
   return std::vector<PALETTEENTRY>(palette.entries, palette.entries + 256);
 }
 
+bool CursorVisible() { return Screen().CursorVisible(); }
+
 const std::vector<PresentRecord>& Presented() { return Screen().Presented(); }
 void ClearPresented() { Screen().Presented().clear(); }
 

@@ -122,6 +122,13 @@ bool HeadlessBackend::TakeDue(HostEvent* event) {
 
 bool HeadlessBackend::WaitEvent(HostEvent* event, uint32_t timeoutMs) {
   if (TakeDue(event)) return true;
+  if (!realTime_ && timeoutMs == INFINITE && script_.empty()) {
+    // Nothing can ever happen in virtual time: wait for real, for a signal.
+    pollfd fd{SignalWakeFd(), POLLIN, 0};
+    if (fd.fd >= 0 && !SignalPending()) poll(&fd, 1, -1);
+    DrainSignalWakeFd();
+    return TakeDue(event);
+  }
   if (!realTime_) {
     if (!script_.empty() && script_.front().at != 0) {
       uint32_t wait = script_.front().at - virtualNow_;
@@ -136,8 +143,8 @@ bool HeadlessBackend::WaitEvent(HostEvent* event, uint32_t timeoutMs) {
   uint32_t start = Now();
   for (;;) {
     uint32_t waited = Now() - start;
-    if (waited >= timeoutMs) return TakeDue(event);
-    uint32_t wait = timeoutMs - waited;
+    if (timeoutMs != INFINITE && waited >= timeoutMs) return TakeDue(event);
+    uint32_t wait = timeoutMs == INFINITE ? 60000 : timeoutMs - waited;
     if (!script_.empty()) {
       int32_t untilNext = static_cast<int32_t>(script_.front().at - Now());
       if (untilNext < static_cast<int32_t>(wait)) wait = untilNext < 0 ? 0 : static_cast<uint32_t>(untilNext);
@@ -307,10 +314,14 @@ int HeadlessBackend::ShowMessageBox(HWND owner, const char* text, const char* ca
   return answer_ ? answer_ : IDOK;
 }
 
-void HeadlessBackend::Finish() {
-  if (!options_.screenshot.empty() && !SavePng(options_.screenshot))
+void HeadlessBackend::TakeFinalScreenshot() {
+  if (options_.screenshot.empty() || screenshotTaken_) return;
+  screenshotTaken_ = true;
+  if (!SavePng(options_.screenshot))
     std::fprintf(stderr, "%s: cannot write %s\n", options_.programName.c_str(), options_.screenshot.c_str());
 }
+
+void HeadlessBackend::Finish() { TakeFinalScreenshot(); }
 
 HeadlessBackend* RunningHeadless() {
   if (!HasBackend()) return nullptr;

@@ -45,6 +45,9 @@ class HeadlessBackend : public Backend {
 
   int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
   void Finish() override;
+  // Writes the --screenshot picture now (the end of a timed run, before the
+  // windows close); Finish then leaves it as it is.
+  void TakeFinalScreenshot();
 
   // Test control (orvanel/headless.h).
   Surface& Screen() { return screen_; }
@@ -98,6 +101,7 @@ class HeadlessBackend : public Backend {
   std::vector<headless::MessageBoxRecord> messageBoxes_;
   int answer_ = 0;
   int frameNumber_ = 0;
+  bool screenshotTaken_ = false;
 };
 
 // The running headless backend, or null when another one runs.

@@ -101,3 +101,41 @@ TEST_F(PaletteScreen, PixelsAreIndicesShownThroughTheSystemPalette) {
 }
 
 }  // namespace
+
+#include "../../../platform/core/backend.h"
+
+namespace {
+
+TEST(HeadlessFiles, ScreenshotAtTheEndAndAFramePerPresent) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("orvanel-record-" + std::to_string(static_cast<long>(getpid())));
+  fs::remove_all(dir);
+  host::Shutdown();
+  host::Options options;
+  options.backend = "headless";
+  options.width = 32;
+  options.height = 16;
+  options.depth = 8;
+  options.screenshot = (dir / "end.png").string();
+  options.recordDir = (dir / "frames").string();
+  ASSERT_TRUE(host::Init(options));
+  fs::create_directories(dir);
+  RECT r{0, 0, 8, 8};
+  plat::CurrentBackend().Present(nullptr, &r, 1);
+  plat::CurrentBackend().Present(nullptr, &r, 1);
+  EXPECT_TRUE(fs::exists(dir / "frames" / "frame-000001.png"));
+  EXPECT_TRUE(fs::exists(dir / "frames" / "frame-000002.png"));
+  ASSERT_EQ(headless::Presented().size(), 2u);
+  EXPECT_EQ(headless::Presented()[0].rects[0].right, 8);
+  EXPECT_FALSE(fs::exists(dir / "end.png"));
+  plat::CurrentBackend().Finish();
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_file(&image, (dir / "end.png").c_str()));
+  EXPECT_EQ(image.width, 32u);
+  png_image_free(&image);
+  host::Shutdown();
+  fs::remove_all(dir);
+}
+
+}  // namespace

@@ -178,6 +178,7 @@ TEST_F(Windows, ChildOfAForeignWindowIsEmbeddedInIt) {
   HWND hwnd = Create(WS_CHILD | WS_VISIBLE, 0, 0, parent.right, parent.bottom, preview, "Preview");
   ASSERT_TRUE(hwnd);
   EXPECT_EQ(GetParent(hwnd), preview);
+  EXPECT_EQ(GetActiveWindow(), nullptr);  // a child is never the active window
   RECT r;
   GetWindowRect(hwnd, &r);
   EXPECT_EQ(r.left, 100);
@@ -210,6 +211,46 @@ TEST_F(Windows, BeginPaintErasesOnceAndValidates) {
   EXPECT_EQ(ps.rcPaint.right, 10);
   EndPaint(hwnd, &ps);
   EXPECT_FALSE(PeekMessageA(&msg, hwnd, WM_PAINT, WM_PAINT, PM_REMOVE));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Windows, CaptionAndFrameSurroundTheClientArea) {
+  DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  HWND dialog = Create(style | WS_VISIBLE, 10, 20, 200, 100);
+  RECT r;
+  GetClientRect(dialog, &r);
+  EXPECT_EQ(r.right, 194);
+  EXPECT_EQ(r.bottom, 76);
+  GetWindowRect(dialog, &r);
+  EXPECT_EQ(r.left, 10);
+  EXPECT_EQ(r.bottom, 120);
+  POINT p{0, 0};
+  ClientToScreen(dialog, &p);
+  EXPECT_EQ(p.x, 13);
+  EXPECT_EQ(p.y, 41);
+  RECT adjusted{0, 0, 194, 76};
+  AdjustWindowRect(&adjusted, style, FALSE);
+  EXPECT_EQ(adjusted.right - adjusted.left, 200);
+  EXPECT_EQ(adjusted.bottom - adjusted.top, 100);
+
+  HWND child = Create(WS_CHILD | WS_VISIBLE | WS_BORDER, 5, 5, 20, 20, dialog);
+  GetWindowRect(child, &r);
+  EXPECT_EQ(r.left, 18);
+  EXPECT_EQ(r.top, 46);
+  plat::DrawTarget target;
+  ASSERT_TRUE(plat::GetDrawTarget(child, false, &target));
+  EXPECT_EQ(target.originX, 19);
+  EXPECT_EQ(target.originY, 47);
+  ASSERT_TRUE(plat::GetDrawTarget(dialog, true, &target));
+  EXPECT_EQ(target.originX, 10);
+  EXPECT_EQ(target.originY, 20);
+
+  // An overlapped window gets its caption whatever it asks for.
+  HWND overlapped = Create(WS_OVERLAPPED, 0, 0, 100, 100);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(overlapped, GWL_STYLE)) & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
 }
 
 }  // namespace
