@@ -13,6 +13,9 @@ namespace plat {
 // hwnd null: the screen. Released with ReleaseDC.
 HDC GetDcForWindow(HWND hwnd, bool wholeWindow);
 
+// A solid brush that DeleteObject leaves alone, as system colour brushes.
+HBRUSH CreatePermanentBrush(COLORREF colour);
+
 struct DcTextState {
   COLORREF textColour;
   COLORREF backColour;

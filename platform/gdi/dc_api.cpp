@@ -65,9 +65,17 @@ void DropDc(HDC hdc, DeviceContext* dc) {
 namespace plat {
 
 HDC GetDcForWindow(HWND hwnd, bool wholeWindow) {
-  DrawTarget target;
-  if (!GetDrawTarget(hwnd, wholeWindow, &target)) return nullptr;
+  // The screen always has a DC, even where it has no pixels of its own; a
+  // window's DC draws nothing while the window has no surface.
+  if (hwnd && !IsWindow(hwnd)) return nullptr;
   return NewDc(hwnd ? DeviceContext::kWindow : DeviceContext::kScreen, hwnd, wholeWindow);
+}
+
+HBRUSH CreatePermanentBrush(COLORREF colour) {
+  auto brush = std::make_unique<Brush>();
+  brush->colour = colour;
+  brush->stock = true;
+  return static_cast<HBRUSH>(AddObject(std::move(brush)));
 }
 
 }  // namespace plat

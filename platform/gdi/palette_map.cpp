@@ -154,14 +154,16 @@ bool RealizeForeground(SystemPalette* system, const PALETTEENTRY* entries, int c
 
 void MapToSystem(const SystemPalette& system, const PALETTEENTRY* entries, int count, uint8_t* toSystem) {
   if (count > 256) count = 256;
+  // Slots that animate belong to another palette's colours of the moment.
+  bool steady[256];
+  for (int i = 0; i < 256; ++i) steady[i] = !(system.entries[i].peFlags & PC_RESERVED);
   for (int i = 0; i < count; ++i) {
-    RGBQUAD q = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
     if (entries[i].peFlags & PC_EXPLICIT) {
       toSystem[i] = entries[i].peRed;
-    } else if (SameRgb(system.entries[i], entries[i])) {
+    } else if (steady[i] && SameRgb(system.entries[i], entries[i])) {
       toSystem[i] = static_cast<uint8_t>(i);
     } else {
-      toSystem[i] = static_cast<uint8_t>(NearestEntry(system.entries, 256, q));
+      toSystem[i] = static_cast<uint8_t>(NearestTaken(system.entries, steady, entries[i]));
     }
   }
 }

@@ -51,7 +51,8 @@ void Present(Pending& pending) {
 }  // namespace
 
 void RecordDamage(NativeWindow* native, HWND hwnd, const RECT& r) {
-  if (!native || r.left >= r.right || r.top >= r.bottom) return;
+  // Native null stands for the screen itself (a DC of no window).
+  if ((!native && hwnd) || r.left >= r.right || r.top >= r.bottom) return;
   std::vector<Pending>& list = PendingList();
   auto it = std::find_if(list.begin(), list.end(), [&](const Pending& p) { return p.native == native; });
   if (it == list.end()) {
@@ -78,7 +79,7 @@ void RecordDamage(NativeWindow* native, HWND hwnd, const RECT& r) {
 }
 
 void PresentNative(NativeWindow* native) {
-  if (!g_pending || !native) return;
+  if (!g_pending) return;
   for (Pending& p : *g_pending)
     if (p.native == native) Present(p);
 }

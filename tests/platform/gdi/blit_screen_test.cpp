@@ -254,6 +254,23 @@ TEST_F(BlitScreen8, StretchDIBitsThroughTheRealizedPalette) {
   DeleteObject(palette);
 }
 
+TEST_F(BlitScreen24, SetDIBitsToDeviceDrawsOnlyTheScanLinesGiven) {
+  HWND window = MakeWindow(0, 0, 20, 20);
+  std::vector<uint8_t> dib = gditest::PackedDib(10, 8, false);
+  auto* info = reinterpret_cast<BITMAPINFO*>(dib.data());
+  const uint8_t* bits = dib.data() + sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);
+  COLORREF before = headless::ScreenPixel(0, 0);
+  HDC dc = GetDC(window);
+  // Scan lines 2 to 4 counted from the bottom: rows 5 to 3 from the top.
+  EXPECT_EQ(SetDIBitsToDevice(dc, 0, 0, 10, 8, 0, 0, 2, 3, bits + 2 * 12, info, DIB_RGB_COLORS), 3);
+  ReleaseDC(window, dc);
+  for (int y = 0; y < 8; ++y) {
+    bool drawn = y >= 3 && y <= 5;
+    for (int x = 0; x < 10; ++x)
+      ASSERT_EQ(headless::ScreenPixel(x, y), drawn ? Ref(TestColour(TestIndex(x, y))) : before) << x << "," << y;
+  }
+}
+
 TEST_F(BlitScreen24, GetPixelOnWindowAndMemoryDcs) {
   HWND window = MakeWindow(5, 5, 20, 20);
   TestSection section(20, 20, false);
@@ -271,6 +288,9 @@ TEST_F(BlitScreen24, GetPixelOnWindowAndMemoryDcs) {
   FillRect(dc, &r, brush);
   EXPECT_EQ(GetPixel(dc, 3, 3), RGB(9, 8, 7));
   DeleteObject(brush);
+  // A system colour number plus one stands for that colour's brush.
+  FillRect(dc, &r, reinterpret_cast<HBRUSH>(static_cast<uintptr_t>(COLOR_BTNFACE + 1)));
+  EXPECT_EQ(GetPixel(dc, 0, 0), GetSysColor(COLOR_BTNFACE));
   ReleaseDC(window, dc);
 }
 
@@ -293,6 +313,103 @@ TEST_F(BlitScreen24, MemoryToMemoryConvertsThroughColourTables) {
   ASSERT_TRUE(BitBlt(b.dc, 0, 0, 8, 8, a.dc, 0, 0, SRCCOPY));
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) ASSERT_EQ(*b.Pixel(x, y), 255 - TestIndex(x, y));
+}
+
+}  // namespace
+
+namespace {
+
+// The test picture doubled and at its own size, through an identity
+// palette; screenshots land in the build directory for a look.
+void DrawTestPicture(const char* file) {
+  HWND window = MakeWindow(40, 40, 400, 200);
+  TestSection section(128, 96, false);
+  HPALETTE palette = IdentityPaletteFor(section);
+  std::vector<uint8_t> dib = gditest::PackedDib(128, 96, false);
+  HDC dc = GetDC(window);
+  SelectPalette(dc, palette, FALSE);
+  RealizePalette(dc);
+  StretchDIBits(dc, 0, 0, 256, 192, 0, 0, 128, 96, dib.data() + sizeof(BITMAPINFOHEADER) + 1024,
+                reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS, SRCCOPY);
+  BitBlt(dc, 266, 0, 128, 96, section.dc, 0, 0, SRCCOPY);
+  ReleaseDC(window, dc);
+  EXPECT_TRUE(headless::SaveScreenshot(std::string(ORVANEL_BINARY_DIR) + "/" + file));
+  DeleteObject(palette);
+}
+
+TEST_F(BlitScreen24, ScreenshotOfTheTestPicture) { DrawTestPicture("gdi_picture_24.png"); }
+TEST_F(BlitScreen8, ScreenshotOfTheTestPicture) { DrawTestPicture("gdi_picture_8.png"); }
+
+}  // namespace
+
+namespace {
+
+class StageSequence8 : public testsupport::HeadlessTest {
+ protected:
+  int ScreenDepth() const override { return 8; }
+};
+
+// The order of calls a stage makes: a section made through the screen DC,
+// a flush of the system palette with a no-collapse copy of it, an identity
+// palette of black reserved entries realized in the window, then new
+// colours played in with AnimatePalette, then the frame copied.
+TEST_F(StageSequence8, IdentityPaletteThroughAnimationShowsTheFrame) {
+  HWND window = MakeWindow(0, 0, 32, 32);
+  TestSection section(32, 32, false);
+  HDC screen = GetDC(nullptr);
+  std::vector<uint8_t> memory(sizeof(LOGPALETTE) + 255 * sizeof(PALETTEENTRY));
+  auto* log = reinterpret_cast<LOGPALETTE*>(memory.data());
+  log->palVersion = 0x300;
+  log->palNumEntries = 256;
+  ASSERT_EQ(GetSystemPaletteEntries(screen, 0, 256, log->palPalEntry), 256u);
+  for (int i = 0; i < 256; ++i) log->palPalEntry[i].peFlags = PC_NOCOLLAPSE;
+  HPALETTE flush = CreatePalette(log);
+  HPALETTE before = SelectPalette(screen, flush, FALSE);
+  RealizePalette(screen);
+  SelectPalette(screen, before, FALSE);
+  EXPECT_TRUE(DeleteObject(flush));
+  RGBQUAD table[256];
+  for (int i = 0; i < 256; ++i) {
+    if (i >= 10 && i < 246) log->palPalEntry[i] = PALETTEENTRY{0, 0, 0, PC_RESERVED};
+    else log->palPalEntry[i].peFlags = 0;
+    table[i] = RGBQUAD{log->palPalEntry[i].peBlue, log->palPalEntry[i].peGreen, log->palPalEntry[i].peRed, 0};
+  }
+  ReleaseDC(nullptr, screen);
+  SetDIBColorTable(section.dc, 0, 256, table);
+  HPALETTE palette = CreatePalette(log);
+  HDC dc = GetDC(window);
+  HPALETTE kept = SelectPalette(dc, palette, FALSE);
+  RealizePalette(dc);
+  ReleaseDC(window, dc);
+
+  PALETTEENTRY animated[236];
+  for (int i = 10; i < 246; ++i) {
+    table[i] = TestColour(i);
+    animated[i - 10] = PALETTEENTRY{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, PC_RESERVED};
+  }
+  SetDIBColorTable(section.dc, 0, 256, table);
+  dc = GetDC(window);
+  SelectPalette(dc, palette, FALSE);
+  ASSERT_TRUE(AnimatePalette(palette, 10, 236, animated));
+  ReleaseDC(window, dc);
+
+  headless::ClearPresented();
+  dc = GetDC(window);
+  SelectPalette(dc, palette, FALSE);
+  EXPECT_EQ(RealizePalette(dc), 0u);  // already in place
+  BitBlt(dc, 0, 0, 16, 32, section.dc, 0, 0, SRCCOPY);
+  BitBlt(dc, 16, 0, 16, 32, section.dc, 16, 0, SRCCOPY);
+  ReleaseDC(window, dc);
+  EXPECT_EQ(headless::Presented().size(), 1u);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) {
+      ASSERT_EQ(headless::ScreenIndex(x, y), TestIndex(x, y));
+      ASSERT_EQ(headless::ScreenPixel(x, y), Ref(TestColour(TestIndex(x, y))));
+    }
+  dc = GetDC(window);
+  SelectPalette(dc, kept, FALSE);
+  ReleaseDC(window, dc);
+  EXPECT_TRUE(DeleteObject(palette));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@ namespace gditest {
 HWND MakeWindow(int x, int y, int width, int height) {
   WNDCLASSA wc = {};
   wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hInstance = nullptr;
   wc.lpszClassName = "GdiTestWindow";
   RegisterClassA(&wc);  // again after a restart of the layer; a repeat fails harmlessly
   return CreateWindowExA(0, "GdiTestWindow", "gdi", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr,

@@ -177,7 +177,7 @@ TEST_F(Objects8, RealizingTwiceChangesNothingAndNoStaticFreesTheEnds) {
   EXPECT_EQ(RealizePalette(dc), 256u);
   EXPECT_EQ(RealizePalette(dc), 0u);
   std::vector<PALETTEENTRY> system = headless::SystemPalette();
-  EXPECT_EQ(system[5].peGreen, 128);  // static stays
+  EXPECT_EQ(system[5].peRed, 128);  // static stays
   EXPECT_EQ(system[100].peRed, 100);
   EXPECT_EQ(GetNearestPaletteIndex(palette, RGB(100, 3, 4)), 100u);
 
@@ -190,7 +190,7 @@ TEST_F(Objects8, RealizingTwiceChangesNothingAndNoStaticFreesTheEnds) {
   EXPECT_EQ(system[255].peGreen, 255);
   EXPECT_EQ(SetSystemPaletteUse(dc, SYSPAL_STATIC), static_cast<UINT>(SYSPAL_NOSTATIC));
   system = headless::SystemPalette();
-  EXPECT_EQ(system[5].peGreen, 128);
+  EXPECT_EQ(system[5].peRed, 128);
   EXPECT_EQ(system[100].peRed, 100);
 
   EXPECT_FALSE(DeleteObject(palette));  // selected

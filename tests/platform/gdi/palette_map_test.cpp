@@ -122,3 +122,24 @@ TEST(PaletteMap, NearestPrefersLowestIndexAmongEqualDistances) {
 
 }  // namespace
 }  // namespace plat::gdi
+
+namespace plat::gdi {
+namespace {
+
+TEST(PaletteMap, BackgroundPalettesAvoidAnimatedSlots) {
+  SystemPalette system = FreshSystem();
+  std::vector<PALETTEENTRY> owner(256);
+  for (int i = 0; i < 256; ++i) owner[i] = PALETTEENTRY{255, 255, 255, PC_RESERVED};  // white everywhere
+  uint8_t map[256];
+  RealizeForeground(&system, owner.data(), 256, map);
+  PALETTEENTRY white = {255, 255, 255, 0};
+  PALETTEENTRY nearlyRed = {250, 5, 5, 0};
+  PALETTEENTRY both[2] = {white, nearlyRed};
+  uint8_t mapped[2];
+  MapToSystem(system, both, 2, mapped);
+  EXPECT_EQ(mapped[0], 255);  // the static white, not an animated one
+  EXPECT_EQ(mapped[1], 249);
+}
+
+}  // namespace
+}  // namespace plat::gdi
