@@ -124,7 +124,8 @@ bool ParseValue(const std::string& line, RegValue* value) {
   if (StartsWith(rest, "hex(", &payload)) {
     size_t close = payload.find("):");
     unsigned long long type = 0;
-    if (close == std::string::npos || !ParseUnsigned(payload.substr(0, close), 0xFFFFFFFFull, &type)) return false;
+    if (close == std::string::npos || !ParseUnsigned(payload.substr(0, close), 0xFFFFFFFFull, &type))
+      return false;
     value->type = static_cast<DWORD>(type);
     return ParseHexBytes(payload.substr(close + 2), &value->data);
   }
@@ -135,7 +136,8 @@ void WriteValue(const RegValue& value, std::string* out) {
   AppendEscaped(out, value.name.data(), value.name.size(), "=", true);
   *out += '=';
   if (value.type == REG_DWORD && value.data.size() == 4) {
-    uint32_t number = value.data[0] | value.data[1] << 8 | value.data[2] << 16 | uint32_t{value.data[3]} << 24;
+    uint32_t number =
+        value.data[0] | value.data[1] << 8 | value.data[2] << 16 | uint32_t{value.data[3]} << 24;
     *out += "dword:" + std::to_string(number);
   } else if ((value.type == REG_SZ || value.type == REG_EXPAND_SZ) && IsPlainText(value.data)) {
     *out += value.type == REG_SZ ? "sz:" : "expand_sz:";
@@ -181,8 +183,9 @@ RegDocument RegDocument::Parse(const std::string& text) {
   while (start < text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+    const std::string original = text.substr(start, end - start);
     start = end + 1;
+    std::string line = original;  // as read, less a Windows line end
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line == kHeaderComment) continue;
 
@@ -199,7 +202,7 @@ RegDocument RegDocument::Parse(const std::string& text) {
     }
     if (line.front() == '[') {
       // A header we cannot read: what follows belongs to no key we know.
-      document.sections_.push_back(RegSection{RegSection::kDamaged, line, "", {}});
+      document.sections_.push_back(RegSection{RegSection::kDamaged, original, "", {}});
       current = &document.sections_.back();
       continue;
     }
@@ -214,7 +217,7 @@ RegDocument RegDocument::Parse(const std::string& text) {
         ParseValue(line, &entry.value)) {
       entry.isValue = true;
     } else {
-      entry.raw = line;
+      entry.raw = original;
     }
     current->lines.push_back(std::move(entry));
   }
@@ -309,7 +312,8 @@ bool RegDocument::DeleteValue(const std::string& path, const std::string& name) 
   RegSection* section = FindKey(path);
   if (!section) return false;
   size_t before = section->lines.size();
-  std::erase_if(section->lines, [&](const RegLine& line) { return line.isValue && SameName(line.value.name, name); });
+  std::erase_if(section->lines,
+                [&](const RegLine& line) { return line.isValue && SameName(line.value.name, name); });
   return section->lines.size() != before;
 }
 

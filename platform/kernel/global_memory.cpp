@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "core/lifecycle.h"
+#include "orvanel/memory_blocks.h"
 
 namespace {
 
@@ -46,7 +47,8 @@ void FreeAllBlocks() {
   for (auto& [handle, block] : state.byHandle) std::free(block.data);
   state.byHandle.clear();
   state.movableByData.clear();
-  state.nextHandle = kFirstMovableHandle;
+  // Movable handles are not handed out again, so that a block freed after
+  // shutdown by a late owner cannot hit a new one.
   state.resetRegistered = false;
 }
 
@@ -71,6 +73,16 @@ uintptr_t NewMovableHandle(Blocks& state) {
 void InvalidHandle() { SetLastError(ERROR_INVALID_HANDLE); }
 
 }  // namespace
+
+namespace host {
+
+size_t LiveGlobalBlocks() {
+  Blocks& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  return state.byHandle.size();
+}
+
+}  // namespace host
 
 extern "C" {
 
@@ -212,7 +224,8 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL hMem, SIZE_T dwBytes, UINT uFlags) {
     return nullptr;
   }
   if (dwBytes <= block.capacity && block.data) {
-    if (zero && dwBytes > block.size) std::memset(static_cast<char*>(block.data) + block.size, 0, dwBytes - block.size);
+    if (zero && dwBytes > block.size)
+      std::memset(static_cast<char*>(block.data) + block.size, 0, dwBytes - block.size);
     block.size = dwBytes;
     return hMem;
   }

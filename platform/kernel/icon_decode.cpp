@@ -54,7 +54,8 @@ bool DecodeIconImage(const uint8_t* data, size_t size, IconImage* out) {
   int height = doubledHeight / 2;
   if (width <= 0 || width > kMaxIconSide || height <= 0 || height > kMaxIconSide) return false;
 
-  size_t paletteCount = bits <= 8 ? (coloursUsed && coloursUsed < (1u << bits) ? coloursUsed : 1u << bits) : 0;
+  size_t paletteCount =
+      bits <= 8 ? (coloursUsed && coloursUsed < (1u << bits) ? coloursUsed : 1u << bits) : 0;
   size_t colourStride = (size_t{static_cast<size_t>(width)} * bits + 31) / 32 * 4;
   size_t maskStride = (static_cast<size_t>(width) + 31) / 32 * 4;
   size_t paletteAt = headerSize;

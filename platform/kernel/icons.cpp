@@ -91,9 +91,10 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
   if (cached != loaded.end()) return cached->second;
 
   plat::IconImage image;
-  bool found = stock ? IS_INTRESOURCE(lpIconName) &&
-                           plat::DrawStockIcon(static_cast<uint16_t>(reinterpret_cast<uintptr_t>(lpIconName)), &image)
-                     : plat::LoadProgramIcon(lpIconName, &image);
+  bool found =
+      stock ? IS_INTRESOURCE(lpIconName) &&
+                  plat::DrawStockIcon(static_cast<uint16_t>(reinterpret_cast<uintptr_t>(lpIconName)), &image)
+            : plat::LoadProgramIcon(lpIconName, &image);
   if (!found) {
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;

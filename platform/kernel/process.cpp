@@ -1,7 +1,6 @@
 // The process as a Win32 program sees it: command line, start-up
 // information, version, its own module and the way out.
 #include <unistd.h>
-
 #include <windows.h>
 
 #include <climits>
@@ -76,7 +75,8 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
   lpVersionInformation->dwMinorVersion = 0;
   lpVersionInformation->dwBuildNumber = windows95 ? kWindows95Build : kNtBuild;
   lpVersionInformation->dwPlatformId = windows95 ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT;
-  if (extended && !windows95) reinterpret_cast<OSVERSIONINFOEXA*>(lpVersionInformation)->wProductType = VER_NT_WORKSTATION;
+  if (extended && !windows95)
+    reinterpret_cast<OSVERSIONINFOEXA*>(lpVersionInformation)->wProductType = VER_NT_WORKSTATION;
   return TRUE;
 }
 

@@ -53,14 +53,16 @@ bool ParseResFile(const uint8_t* data, size_t size, std::vector<ResEntry>* entri
     if (size - at < 8) break;  // trailing padding
     uint32_t dataSize = Dword(data + at);
     uint32_t headerSize = Dword(data + at + 4);
-    if (headerSize < 8 + 2 + 2 + kFixedHeaderTail || headerSize > size - at || dataSize > size - at - headerSize) {
+    if (headerSize < 8 + 2 + 2 + kFixedHeaderTail || headerSize > size - at ||
+        dataSize > size - at - headerSize) {
       entries->clear();
       return false;
     }
     const uint8_t* header = data + at;
     ResEntry entry;
     size_t field = 8;
-    if (!ReadId(header, headerSize, &field, &entry.type) || !ReadId(header, headerSize, &field, &entry.name)) {
+    if (!ReadId(header, headerSize, &field, &entry.type) ||
+        !ReadId(header, headerSize, &field, &entry.name)) {
       entries->clear();
       return false;
     }
@@ -81,7 +83,8 @@ bool ParseResFile(const uint8_t* data, size_t size, std::vector<ResEntry>* entri
 }
 
 bool ResIdMatches(const ResId& id, const char* wanted) {
-  if (IS_INTRESOURCE(wanted)) return id.isOrdinal && id.ordinal == static_cast<uint16_t>(reinterpret_cast<uintptr_t>(wanted));
+  if (IS_INTRESOURCE(wanted))
+    return id.isOrdinal && id.ordinal == static_cast<uint16_t>(reinterpret_cast<uintptr_t>(wanted));
   if (wanted[0] == '#') {
     char* end = nullptr;
     unsigned long number = std::strtoul(wanted + 1, &end, 10);

@@ -75,7 +75,8 @@ int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBuf
     at += 2;
     if (static_cast<size_t>(end - at) / 2 < length) return 0;
     if (index == 0) {
-      size_t copied = length < static_cast<size_t>(cchBufferMax - 1) ? length : static_cast<size_t>(cchBufferMax - 1);
+      size_t copied =
+          length < static_cast<size_t>(cchBufferMax - 1) ? length : static_cast<size_t>(cchBufferMax - 1);
       for (size_t i = 0; i < copied; ++i) {
         uint16_t c = static_cast<uint16_t>(at[2 * i] | at[2 * i + 1] << 8);
         lpBuffer[i] = c <= 0xFF ? static_cast<char>(c) : '?';

@@ -82,7 +82,9 @@ const SystemModule kModules[] = {
 };
 constexpr int kModuleCount = sizeof kModules / sizeof kModules[0];
 
-HMODULE HandleOf(int index) { return reinterpret_cast<HMODULE>(uintptr_t{0x7E000000} + uintptr_t(index) * 0x10000); }
+HMODULE HandleOf(int index) {
+  return reinterpret_cast<HMODULE>(uintptr_t{0x7E000000} + uintptr_t(index) * 0x10000);
+}
 
 int IndexOf(HMODULE module) {
   for (int i = 0; i < kModuleCount; ++i)
@@ -106,7 +108,9 @@ int FindModule(const std::string& key) {
   return -1;
 }
 
-bool ExistsHere(int index) { return !kModules[index].windows95Only || host::CurrentOptions().windows95Family; }
+bool ExistsHere(int index) {
+  return !kModules[index].windows95Only || host::CurrentOptions().windows95Family;
+}
 
 }  // namespace
 
@@ -139,7 +143,9 @@ int LoadLibraryCount(const std::string& moduleName) {
   return it == State().loadRequests.end() ? 0 : it->second;
 }
 
-bool IsModuleLoaded(const std::string& moduleName) { return plat::LoadedSystemModule(moduleName.c_str()) != nullptr; }
+bool IsModuleLoaded(const std::string& moduleName) {
+  return plat::LoadedSystemModule(moduleName.c_str()) != nullptr;
+}
 
 HIMC InputContextOf(HWND window) {
   auto it = State().inputContexts.find(window);

@@ -31,7 +31,7 @@ class Output {
   int length_ = 0;
 };
 
-struct Spec {
+struct Field {
   bool left = false;
   bool zero = false;
   bool alternate = false;
@@ -40,18 +40,18 @@ struct Spec {
 };
 
 // Pads the body (sign or prefix, then digits or text) to the field width.
-void Emit(Output& out, const Spec& spec, const char* prefix, const char* body, int bodyLength) {
+void Emit(Output& out, const Field& field, const char* prefix, const char* body, int bodyLength) {
   int prefixLength = static_cast<int>(std::strlen(prefix));
-  int padding = spec.width - prefixLength - bodyLength;
+  int padding = field.width - prefixLength - bodyLength;
   if (padding < 0) padding = 0;
-  if (!spec.left && !spec.zero) out.Repeat(' ', padding);
+  if (!field.left && !field.zero) out.Repeat(' ', padding);
   for (int i = 0; i < prefixLength; ++i) out.Put(prefix[i]);
-  if (!spec.left && spec.zero) out.Repeat('0', padding);
+  if (!field.left && field.zero) out.Repeat('0', padding);
   for (int i = 0; i < bodyLength; ++i) out.Put(body[i]);
-  if (spec.left) out.Repeat(' ', padding);
+  if (field.left) out.Repeat(' ', padding);
 }
 
-void EmitNumber(Output& out, const Spec& spec, uint64_t magnitude, bool negative, unsigned base, bool upper) {
+void EmitNumber(Output& out, const Field& field, uint64_t magnitude, bool negative, unsigned base, bool upper) {
   const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
   char text[64];
   int length = 0;
@@ -61,13 +61,13 @@ void EmitNumber(Output& out, const Spec& spec, uint64_t magnitude, bool negative
     reversed[count++] = digits[magnitude % base];
     magnitude /= base;
   } while (magnitude);
-  int minimum = spec.precision > 0 ? (spec.precision < 40 ? spec.precision : 40) : 0;
+  int minimum = field.precision > 0 ? (field.precision < 40 ? field.precision : 40) : 0;
   for (int i = count; i < minimum; ++i) text[length++] = '0';
   while (count) text[length++] = reversed[--count];
   const char* prefix = negative ? "-" : "";
-  if (spec.alternate && base == 16) prefix = upper ? "0X" : "0x";
-  Spec padded = spec;
-  if (spec.precision >= 0) padded.zero = false;
+  if (field.alternate && base == 16) prefix = upper ? "0X" : "0x";
+  Field padded = field;
+  if (field.precision >= 0) padded.zero = false;
   Emit(out, padded, prefix, text, length);
 }
 
@@ -85,19 +85,23 @@ int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list args) {
       continue;
     }
     ++p;
-    Spec spec;
+    Field field;
     for (;; ++p) {
-      if (*p == '-') spec.left = true;
-      else if (*p == '0') spec.zero = true;
-      else if (*p == '#') spec.alternate = true;
-      else break;
+      if (*p == '-')
+        field.left = true;
+      else if (*p == '0')
+        field.zero = true;
+      else if (*p == '#')
+        field.alternate = true;
+      else
+        break;
     }
     for (; *p >= '0' && *p <= '9'; ++p)
-      if (spec.width < 10000) spec.width = spec.width * 10 + (*p - '0');
+      if (field.width < 10000) field.width = field.width * 10 + (*p - '0');
     if (*p == '.') {
-      spec.precision = 0;
+      field.precision = 0;
       for (++p; *p >= '0' && *p <= '9'; ++p)
-        if (spec.precision < 10000) spec.precision = spec.precision * 10 + (*p - '0');
+        if (field.precision < 10000) field.precision = field.precision * 10 + (*p - '0');
     }
     bool wide64 = false;
     if (*p == 'l' || *p == 'h') {
@@ -111,18 +115,18 @@ int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list args) {
       case 'i': {
         int64_t value = wide64 ? va_arg(args, int64_t) : va_arg(args, int);
         uint64_t magnitude = value < 0 ? uint64_t(0) - uint64_t(value) : uint64_t(value);
-        EmitNumber(out, spec, magnitude, value < 0, 10, false);
+        EmitNumber(out, field, magnitude, value < 0, 10, false);
         break;
       }
       case 'u':
       case 'x':
       case 'X': {
         uint64_t value = wide64 ? va_arg(args, uint64_t) : va_arg(args, unsigned);
-        EmitNumber(out, spec, value, false, *p == 'u' ? 10 : 16, *p == 'X');
+        EmitNumber(out, field, value, false, *p == 'u' ? 10 : 16, *p == 'X');
         break;
       }
       case 'p': {
-        Spec pointer = spec;
+        Field pointer = field;
         pointer.zero = true;
         pointer.width = 2 * static_cast<int>(sizeof(void*));
         EmitNumber(out, pointer, reinterpret_cast<uintptr_t>(va_arg(args, void*)), false, 16, true);
@@ -130,15 +134,15 @@ int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list args) {
       }
       case 'c': {
         char c = static_cast<char>(va_arg(args, int));
-        Emit(out, spec, "", &c, 1);
+        Emit(out, field, "", &c, 1);
         break;
       }
       case 's': {
         const char* text = va_arg(args, const char*);
         if (!text) text = "(null)";
         int length = 0;
-        while (text[length] && (spec.precision < 0 || length < spec.precision)) ++length;
-        Emit(out, spec, "", text, length);
+        while (text[length] && (field.precision < 0 || length < field.precision)) ++length;
+        Emit(out, field, "", text, length);
         break;
       }
       case '\0':

@@ -1,15 +1,15 @@
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "orvanel/host.h"
 #include "support/host_fixture.h"
@@ -22,7 +22,8 @@ const char kKeyPath[] = "Software\\Quillmoor\\Orvanel_IV";
 class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = testsupport::UseFreshConfigDir() + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    dir_ = testsupport::UseFreshConfigDir() + "/" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::remove_all(dir_);
     Start();
   }
@@ -99,8 +100,9 @@ TEST_F(RegistryTest, KeysAreCreatedOnceAndFoundWithoutRegardToCase) {
 
 TEST_F(RegistryTest, OtherRootsAreRefused) {
   HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(
+      RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegOpenKeyA(HKEY_USERS, "x", &key), ERROR_ACCESS_DENIED);
 }
 
@@ -108,7 +110,8 @@ TEST_F(RegistryTest, QueriesReportTypeSizeAndShortBuffers) {
   HKEY key = Create(kKeyPath);
   const BYTE blob[6] = {1, 2, 3, 0, 0xFE, 0xFF};
   ASSERT_EQ(RegSetValueExA(key, "blob", 0, REG_BINARY, blob, sizeof blob), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key, "text", 0, REG_SZ, reinterpret_cast<const BYTE*>("a=b%c\n"), 7), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, "text", 0, REG_SZ, reinterpret_cast<const BYTE*>("a=b%c\n"), 7),
+            ERROR_SUCCESS);
   ASSERT_EQ(SetDword(key, "speed", 250), ERROR_SUCCESS);
 
   DWORD type = 0, size = 0;
@@ -119,7 +122,8 @@ TEST_F(RegistryTest, QueriesReportTypeSizeAndShortBuffers) {
   // A value longer than 4 bytes fails a 4-byte read and leaves the buffer alone.
   DWORD value = 60;
   size = sizeof value;
-  EXPECT_EQ(RegQueryValueExA(key, "blob", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_MORE_DATA);
+  EXPECT_EQ(RegQueryValueExA(key, "blob", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_MORE_DATA);
   EXPECT_EQ(size, 6u);
   EXPECT_EQ(value, 60u);
 
@@ -136,6 +140,12 @@ TEST_F(RegistryTest, QueriesReportTypeSizeAndShortBuffers) {
   EXPECT_EQ(RegQueryValueExA(key, "speed", nullptr, nullptr, buffer, nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(ReadDword(kKeyPath, "speed"), 250) << "stored as given, clamping is the reader's business";
 
+  std::vector<BYTE> huge((16u << 20) + 1, 0xAB);
+  EXPECT_EQ(RegSetValueExA(key, "huge", 0, REG_BINARY, huge.data(), static_cast<DWORD>(huge.size())),
+            ERROR_NOT_ENOUGH_MEMORY)
+      << "refused rather than written into the settings file";
+  EXPECT_EQ(RegQueryValueExA(key, "huge", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+
   EXPECT_EQ(RegDeleteValueA(key, "Blob"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteValueA(key, "blob"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegQueryValueExA(key, "blob", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
@@ -146,7 +156,8 @@ TEST_F(RegistryTest, EveryByteSurvivesTheFile) {
   HKEY key = Create(kKeyPath);
   std::string all;
   for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
-  const std::string names[] = {"", "=", "@class", "[x]", "%41", "caf\xe9", "; not a comment", " lead", "sprite 1 count"};
+  const std::string names[] = {
+      "", "=", "@class", "[x]", "%41", "caf\xe9", "; not a comment", " lead", "sprite 1 count"};
   for (const std::string& name : names)
     ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(all.data()), 256),
               ERROR_SUCCESS)
@@ -167,11 +178,13 @@ TEST_F(RegistryTest, EveryByteSurvivesTheFile) {
   }
   char buffer[8];
   DWORD type = 0, size = sizeof buffer;
-  EXPECT_EQ(RegQueryValueExA(key, "odd", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExA(key, "odd", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size),
+            ERROR_SUCCESS);
   EXPECT_EQ(type, 77u);
   EXPECT_EQ(std::string(buffer, size), "xyz");
   size = sizeof buffer;
-  EXPECT_EQ(RegQueryValueExA(key, "empty", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExA(key, "empty", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size),
+            ERROR_SUCCESS);
   EXPECT_EQ(size, 0u);
   RegCloseKey(key);
 }
@@ -188,8 +201,8 @@ TEST_F(RegistryTest, ValuesLastAcrossRunsAndProcesses) {
   if (child == 0) {
     // Another process stores values in its own key and in ours.
     HKEY other = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &other,
-                    nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &other, nullptr);
     DWORD one = 1;
     LONG a = RegSetValueExA(other, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
     LONG b = SetDword(Create(kKeyPath), "sprite 2 count", 7);
@@ -207,6 +220,50 @@ TEST_F(RegistryTest, ValuesLastAcrossRunsAndProcesses) {
   EXPECT_EQ(ReadDword(kKeyPath, "speed"), 42) << "a write keeps what others wrote";
   EXPECT_EQ(ReadDword(kKeyPath, "sprite 2 count"), 7);
   EXPECT_EQ(ReadDword("Control Panel\\Desktop", "ScreenSaveUsePassword"), 1);
+}
+
+TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
+  constexpr int kWriters = 4;
+  constexpr int kValuesEach = 15;
+  pid_t children[kWriters];
+  for (int writer = 0; writer < kWriters; ++writer) {
+    children[writer] = fork();
+    ASSERT_GE(children[writer], 0);
+    if (children[writer] == 0) {
+      HKEY key = Create(kKeyPath);
+      bool ok = true;
+      for (int i = 0; i < kValuesEach; ++i)
+        ok &= SetDword(key, ("w" + std::to_string(writer) + "v" + std::to_string(i)).c_str(), i) ==
+              ERROR_SUCCESS;
+      _exit(ok ? 0 : 1);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (int writer = 0; writer < kWriters; ++writer)
+    for (int i = 0; i < kValuesEach; ++i)
+      EXPECT_EQ(ReadDword(kKeyPath, ("w" + std::to_string(writer) + "v" + std::to_string(i)).c_str()), i);
+}
+
+TEST_F(RegistryTest, FileLivesUnderXdgConfigHomeByDefault) {
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  std::string savedValue = saved ? saved : "";
+  setenv("XDG_CONFIG_HOME", (dir_ + "/xdg").c_str(), 1);
+  host::Shutdown();
+  host::Options options;
+  options.backend = "headless";
+  ASSERT_TRUE(host::Init(options));
+  HKEY key = Create(kKeyPath);
+  EXPECT_EQ(SetDword(key, "speed", 11), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/xdg/orvanel-saver/registry"));
+  if (saved)
+    setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+  else
+    unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(RegistryTest, DamagedFileKeepsWhatItCouldNotRead) {
@@ -265,8 +322,9 @@ TEST_F(RegistryTest, UnreadableFileIsNeverReplaced) {
   std::filesystem::create_directories(File());  // a directory where the file should be
   EXPECT_EQ(ReadDword(kKeyPath, "speed"), -1);
   HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(
+      RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_ACCESS_DENIED);
   EXPECT_TRUE(std::filesystem::is_directory(File()));
 }
 

@@ -1,9 +1,12 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstring>
+
+#include "orvanel/host.h"
+#include "orvanel/memory_blocks.h"
+#include "support/host_fixture.h"
 
 namespace {
 
@@ -98,6 +101,22 @@ TEST(GlobalMemory, ReAllocKeepsContentsZeroesGrowthAndNeverMovesALockedBlock) {
   EXPECT_EQ(GlobalHandle(moved), moved);
   EXPECT_EQ(GlobalSize(moved), size_t{1} << 20);
   GlobalFree(moved);
+}
+
+TEST(GlobalMemory, ShutdownFreesWhatIsLeftAndOldHandlesStayInvalid) {
+  testsupport::StartHeadless();
+  size_t before = host::LiveGlobalBlocks();
+  HGLOBAL movable = GlobalAlloc(GHND, 100);
+  ASSERT_NE(GlobalLock(movable), nullptr);
+  EXPECT_EQ(host::LiveGlobalBlocks(), before + 1);
+  host::Shutdown();
+  EXPECT_EQ(host::LiveGlobalBlocks(), 0u);
+  testsupport::StartHeadless();
+  HGLOBAL fresh = GlobalAlloc(GHND, 100);
+  EXPECT_NE(fresh, movable) << "handles are not reused";
+  EXPECT_EQ(GlobalFree(movable), movable);
+  EXPECT_EQ(GlobalFree(fresh), nullptr);
+  host::Shutdown();
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-#include <windows.h>
+#include "../../../platform/kernel/icons.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "../../../platform/kernel/icons.h"
 #include "support/host_fixture.h"
 
 namespace {

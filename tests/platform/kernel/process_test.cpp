@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -80,6 +80,19 @@ TEST_F(ProcessTest, ProgramModuleIsFixedAndNamed) {
   EXPECT_EQ(GetModuleFileNameA(nullptr, tiny, sizeof tiny), sizeof tiny);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   EXPECT_EQ(tiny[4], '\0');
+}
+
+TEST_F(ProcessTest, DebugStringsGoToStandardErrorOnlyWhenAsked) {
+  unsetenv("ORVANEL_DEBUG");
+  ::testing::internal::CaptureStderr();
+  OutputDebugStringA("quiet\n");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  setenv("ORVANEL_DEBUG", "1", 1);
+  ::testing::internal::CaptureStderr();
+  OutputDebugStringA("loud\n");
+  OutputDebugStringA(nullptr);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "loud\n");
+  unsetenv("ORVANEL_DEBUG");
 }
 
 TEST_F(ProcessTest, ExitProcessShutsDownAndExitsWithTheCode) {

@@ -1,6 +1,5 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstring>
 #include <string>
@@ -73,7 +72,8 @@ TEST(Resources, LongStringsAreCutAndTerminated) {
   char buffer[48];
   std::memset(buffer, '#', sizeof buffer);
   EXPECT_EQ(LoadStringA(Program(), 4447, buffer, 40), 39);
-  EXPECT_EQ(std::string(buffer), std::string("a string in the 4400 range that is longer than forty characters", 39));
+  EXPECT_EQ(std::string(buffer),
+            std::string("a string in the 4400 range that is longer than forty characters", 39));
   EXPECT_EQ(buffer[40], '#') << "nothing written past the buffer";
   EXPECT_EQ(LoadStringA(Program(), 1, buffer, 1), 0);
   EXPECT_EQ(buffer[0], '\0');

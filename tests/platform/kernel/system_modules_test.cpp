@@ -1,8 +1,8 @@
-#include <windows.h>
+#include "orvanel/system_modules.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
-#include "orvanel/system_modules.h"
 #include "support/host_fixture.h"
 
 namespace {
