@@ -53,6 +53,9 @@ TEST_F(DirectorTest, StartsAsABlackStageWithItsBackground) {
   EXPECT_EQ(1, director->background->refCount);
   EXPECT_EQ(1, director->used);
   EXPECT_EQ(RGB(0, 0, 0), headless::ScreenPixel(50, 30));
+  // No palette screen: the identity palette forces white at the top.
+  EXPECT_EQ(255, director->desc->colours[255].rgbRed + director->desc->colours[255].rgbBlue - 255);
+  EXPECT_EQ(0, director->desc->colours[254].rgbGreen);
 }
 
 TEST_F(DirectorTest, DirtyAreasAbsorbMergeAndSplit) {
