@@ -93,8 +93,8 @@ BOOL mBitmap::Create(int width, int height, int bitsPerPixel) {
   uint8_t* base = nullptr;
   if (SizeIsUsable(width, height, bitsPerPixel)) {
     const int64_t rows = std::abs(static_cast<int64_t>(height));
-    const SIZE_T bytes =
-        static_cast<SIZE_T>(rows * StrideFor(width, bitsPerPixel)) + static_cast<SIZE_T>(n) * 4 + kHeaderBytes;
+    const SIZE_T bytes = static_cast<SIZE_T>(rows * StrideFor(width, bitsPerPixel)) +
+                         static_cast<SIZE_T>(n) * 4 + kHeaderBytes;
     block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
     if (block) {
       base = static_cast<uint8_t*>(GlobalLock(block));

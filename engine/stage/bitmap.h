@@ -50,17 +50,17 @@ class mBitmap : public virtual mObject {
   void FillRects(int index, const RECT* rects, int count);
   void DrawToWindow(HDC dc, const RECT* rect, int sx, int sy);
 
-  BitmapDesc* desc;           // always &ownDesc
+  BitmapDesc* desc;  // always &ownDesc
   BitmapDesc ownDesc;
   uint8_t* translation = nullptr;
   BOOL translationNeeded = FALSE;
   HDC memoryDC = nullptr;
   BITMAPINFOHEADER* header = nullptr;
-  HGLOBAL memory = nullptr;   // whole block, or the section's colour-table block
+  HGLOBAL memory = nullptr;  // whole block, or the section's colour-table block
   HBITMAP section = nullptr;
   HGDIOBJ previousBitmap = nullptr;
   HGLOBAL translationMemory = nullptr;
-  uint32_t placeholder = 0;   // the pixel an empty bitmap points at
+  uint32_t placeholder = 0;  // the pixel an empty bitmap points at
   int32_t translationVersion = 0;
   mBitmap* translationTarget = nullptr;
 

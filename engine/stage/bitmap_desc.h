@@ -12,15 +12,15 @@ constexpr uint32_t kBitmapRemap = 2;        // copy through a translation table
 
 struct BitmapDesc {
   int32_t width;
-  int32_t height;        // always positive
+  int32_t height;  // always positive
   int32_t bitsPerPixel;
   int32_t planes;
-  int32_t stride;        // bytes per row in memory, a multiple of 4
-  int32_t pitch;         // step to the row shown below: +stride top-down, -stride bottom-up
+  int32_t stride;  // bytes per row in memory, a multiple of 4
+  int32_t pitch;   // step to the row shown below: +stride top-down, -stride bottom-up
   BOOL topDown;
-  uint8_t* bits;         // lowest address of the pixels
-  uint8_t* row0;         // first byte of the top row on screen
-  RGBQUAD* colours;      // 2^bitsPerPixel entries, or null
+  uint8_t* bits;     // lowest address of the pixels
+  uint8_t* row0;     // first byte of the top row on screen
+  RGBQUAD* colours;  // 2^bitsPerPixel entries, or null
   int32_t paletteVersion;
   uint32_t transparentIndex;  // low byte is the keyed index
   uint32_t flags;

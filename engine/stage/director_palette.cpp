@@ -53,7 +53,8 @@ void mDirector::SetPalette(const RGBQUAD* entries, int first, int count) {
 
   HDC dc = GetDC(window);
   int statics = 0;
-  if (dc && (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE)) statics = std::clamp(GetDeviceCaps(dc, NUMCOLORS), 0, n);
+  if (dc && (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE))
+    statics = std::clamp(GetDeviceCaps(dc, NUMCOLORS), 0, n);
   const int half = statics / 2;
   int start = first;
   if (first < half) {

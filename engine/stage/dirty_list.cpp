@@ -23,7 +23,8 @@ void mDirector::FreeDirtyList() {
 void mDirector::ResizeDirtyList(int newCapacity) {
   FreeDirtyList();
   if (newCapacity < 1) return;
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(newCapacity) * sizeof(DirtyEntry));
+  HGLOBAL block =
+      GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(newCapacity) * sizeof(DirtyEntry));
   void* entries = block ? GlobalLock(block) : nullptr;
   if (!entries) {
     if (block) GlobalFree(block);

@@ -14,7 +14,9 @@ bool SameRgb(const RGBQUAD& a, const RGBQUAD& b) {
 
 RGBQUAD QuadFrom(const PALETTEENTRY& e) { return RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0}; }
 
-PALETTEENTRY EntryFrom(const RGBQUAD& q, BYTE flags) { return PALETTEENTRY{q.rgbRed, q.rgbGreen, q.rgbBlue, flags}; }
+PALETTEENTRY EntryFrom(const RGBQUAD& q, BYTE flags) {
+  return PALETTEENTRY{q.rgbRed, q.rgbGreen, q.rgbBlue, flags};
+}
 
 }  // namespace
 
@@ -38,7 +40,8 @@ void mBitmap::SetColours(const RGBQUAD* entries, int first, int count) {
     from += -start;
     start = 0;
   }
-  if (last >= start) std::memcpy(table + start, from, static_cast<size_t>(last - start + 1) * sizeof(RGBQUAD));
+  if (last >= start)
+    std::memcpy(table + start, from, static_cast<size_t>(last - start + 1) * sizeof(RGBQUAD));
 
   if (memoryDC) SetDIBColorTable(memoryDC, 0, static_cast<UINT>(n), table);
   translationTarget = nullptr;
@@ -75,7 +78,8 @@ int mBitmap::NearestColour(RGBQUAD colour) const {
   uint32_t bestDistance = 0xFFFFFFFF;
   for (int i = 0; i < n; ++i) {
     const RGBQUAD& e = ownDesc.colours[i];
-    const int dr = colour.rgbRed - e.rgbRed, dg = colour.rgbGreen - e.rgbGreen, db = colour.rgbBlue - e.rgbBlue;
+    const int dr = colour.rgbRed - e.rgbRed, dg = colour.rgbGreen - e.rgbGreen,
+              db = colour.rgbBlue - e.rgbBlue;
     const uint32_t distance = static_cast<uint32_t>(dr * dr + dg * dg + db * db);
     if (best < 0 || distance < bestDistance) {
       best = i;

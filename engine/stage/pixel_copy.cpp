@@ -9,7 +9,8 @@
 namespace {
 
 template <typename RowFn>
-void ForEachRow(const BitmapDesc& source, int sx, int sy, const BitmapDesc& target, const RECT& r, RowFn row) {
+void ForEachRow(const BitmapDesc& source, int sx, int sy, const BitmapDesc& target, const RECT& r,
+                RowFn row) {
   const uint8_t* src = source.Pixel(sx, sy);
   uint8_t* dst = target.Pixel(r.left, r.top);
   const size_t width = static_cast<size_t>(r.right - r.left);
@@ -35,7 +36,8 @@ bool mBitmap::ClipCopy(const mBitmap* target, RECT* rect, int* sx, int* sy) cons
   right = std::min({right, int64_t{target->desc->width}, left + desc->width - x});
   bottom = std::min({bottom, int64_t{target->desc->height}, top + desc->height - y});
   if (left >= right || top >= bottom) return false;
-  *rect = RECT{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right), static_cast<LONG>(bottom)};
+  *rect = RECT{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
+               static_cast<LONG>(bottom)};
   *sx = static_cast<int>(x);
   *sy = static_cast<int>(y);
   return true;
@@ -52,12 +54,14 @@ void mBitmap::CopyKeyed(mBitmap* target, const RECT* rect, int sx, int sy) {
   RECT r = *rect;
   if (!ClipCopy(target, &r, &sx, &sy)) return;
   const uint8_t key = static_cast<uint8_t>(desc->transparentIndex);
-  ForEachRow(*desc, sx, sy, *target->desc, r,
-             [key](uint8_t* dst, const uint8_t* src, size_t width) { rows::CopyKeyed(dst, src, width, key); });
+  ForEachRow(*desc, sx, sy, *target->desc, r, [key](uint8_t* dst, const uint8_t* src, size_t width) {
+    rows::CopyKeyed(dst, src, width, key);
+  });
 }
 
 void mBitmap::EnsureTranslation(mBitmap* target) {
-  if (translationTarget != target || translationVersion != target->desc->paletteVersion) BuildTranslation(target);
+  if (translationTarget != target || translationVersion != target->desc->paletteVersion)
+    BuildTranslation(target);
 }
 
 void mBitmap::CopyOpaqueMapped(mBitmap* target, const RECT* rect, int sx, int sy) {
@@ -151,8 +155,8 @@ BOOL mBitmap::BuildTranslation(mBitmap* target) {
   bool needed = false;
   for (int i = 0; i < 256; ++i) {
     int index = i;
-    if (i < n && !(i < theirCount && mine[i].rgbRed == theirs[i].rgbRed && mine[i].rgbGreen == theirs[i].rgbGreen &&
-                   mine[i].rgbBlue == theirs[i].rgbBlue)) {
+    if (i < n && !(i < theirCount && mine[i].rgbRed == theirs[i].rgbRed &&
+                   mine[i].rgbGreen == theirs[i].rgbGreen && mine[i].rgbBlue == theirs[i].rgbBlue)) {
       index = target->NearestColour(mine[i]);
     }
     translation[i] = static_cast<uint8_t>(index);
@@ -174,7 +178,8 @@ void mBitmap::FillRects(int index, const RECT* rects, int count) {
     const LONG bottom = std::min<LONG>(rects[i].bottom, desc->height);
     if (left >= right || top >= bottom) continue;
     uint8_t* row = desc->Pixel(left, top);
-    for (LONG y = top; y < bottom; ++y, row += desc->pitch) rows::Fill(row, static_cast<size_t>(right - left), value);
+    for (LONG y = top; y < bottom; ++y, row += desc->pitch)
+      rows::Fill(row, static_cast<size_t>(right - left), value);
   }
 }
 

@@ -37,11 +37,8 @@ void OnSignal(int number) {
   Wake();
 }
 
-}  // namespace
-
-void InstallSignalHandlers() {
-  if (g_installed) return;
-  g_installed = true;
+void OpenPipe() {
+  if (g_pipe[0] >= 0) return;
   if (pipe(g_pipe) == 0) {
     for (int fd : g_pipe) {
       fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -50,13 +47,32 @@ void InstallSignalHandlers() {
   } else {
     g_pipe[0] = g_pipe[1] = -1;
   }
+}
+
+void Install(int number) {
   struct sigaction action = {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGUSR1, &action, nullptr);
+  sigaction(number, &action, nullptr);
+}
+
+}  // namespace
+
+void InstallSignalHandlers() {
+  InstallActivationHandler();
+  if (g_installed) return;
+  g_installed = true;
+  Install(SIGTERM);
+  Install(SIGINT);
+}
+
+void InstallActivationHandler() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  OpenPipe();
+  Install(SIGUSR1);
 }
 
 int SignalWakeFd() { return g_pipe[0]; }

@@ -9,6 +9,8 @@ namespace plat {
 
 // Installs the handlers once per process; later calls do nothing.
 void InstallSignalHandlers();
+// Only the SIGUSR1 handler (for a backend with termination handling of its own).
+void InstallActivationHandler();
 // Read end of the self-pipe (non-blocking); -1 before InstallSignalHandlers.
 int SignalWakeFd();
 // Empties the self-pipe.

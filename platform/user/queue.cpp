@@ -3,6 +3,7 @@
 // region, then WM_TIMER of due timers.
 #include <algorithm>
 
+#include "backends/headless/headless_backend.h"
 #include "orvanel/host.h"
 #include "user/user_state.h"
 
@@ -157,7 +158,9 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     }
     // Sleep until the next timer or deadline, or until input comes.
     uint32_t now = CurrentBackend().Now();
-    uint32_t wait = INFINITE;
+    // The headless screen wakes for activation requests by itself; other
+    // backends are asked again now and then so that none waits unseen.
+    uint32_t wait = RunningHeadless() ? INFINITE : 100;
     bool any = false;
     uint32_t next = 0;
     CheckTimers(now, &any, &next);

@@ -112,7 +112,7 @@ void PublishWindow(Window* window) {
     UnpublishWindow(window);
     return;
   }
-  InstallSignalHandlers();  // activation requests arrive as SIGUSR1
+  InstallActivationHandler();  // activation requests arrive as SIGUSR1
   std::string path = EntryPath(window->native->nativeId);
   std::string temp = path + ".tmp";
   {
