@@ -59,6 +59,7 @@ bool Animation(const std::string& path, flic::Kind kind, int width, int height, 
 bool FullMotion(const std::string& path, int width, int height, int frames) {
   std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
   flic::Writer writer(flic::Kind::kFlc, width, height, 40);
+  writer.SetPreferDelta(true);
   flic::Palette palette = Ramp(0);
   for (int f = 0; f < frames; ++f) {
     for (int y = 0; y < height; ++y)
