@@ -139,3 +139,25 @@ TEST(HeadlessFiles, ScreenshotAtTheEndAndAFramePerPresent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HeadlessRealTime, FollowsTheClock) {
+  host::Shutdown();
+  host::Options options;
+  options.backend = "headless";
+  options.width = 32;
+  options.height = 16;
+  options.realTime = true;
+  ASSERT_TRUE(host::Init(options));
+  DWORD start = GetTickCount();
+  Sleep(30);
+  DWORD slept = GetTickCount() - start;
+  EXPECT_GE(slept, 30u);
+  EXPECT_LT(slept, 2000u);
+  headless::Advance(10000);  // only virtual time can be pushed on
+  EXPECT_LT(GetTickCount() - start, 5000u);
+  host::Shutdown();
+}
+
+}  // namespace
