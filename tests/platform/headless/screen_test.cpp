@@ -1,10 +1,10 @@
 // The headless screen: virtual time, scripted input, pixels, screenshots,
 // message boxes and foreign windows.
 #include <gtest/gtest.h>
-#include <png.h>
-#include <windows.h>
 #include <mmsystem.h>
+#include <png.h>
 #include <unistd.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -108,7 +108,8 @@ namespace {
 
 TEST(HeadlessFiles, ScreenshotAtTheEndAndAFramePerPresent) {
   namespace fs = std::filesystem;
-  fs::path dir = fs::temp_directory_path() / ("orvanel-record-" + std::to_string(static_cast<long>(getpid())));
+  fs::path dir =
+      fs::temp_directory_path() / ("orvanel-record-" + std::to_string(static_cast<long>(getpid())));
   fs::remove_all(dir);
   host::Shutdown();
   host::Options options;

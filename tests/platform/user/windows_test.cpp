@@ -42,7 +42,8 @@ TEST_F(Windows, ClassesAreNamedWithoutRegardToCase) {
   ASSERT_TRUE(GetClassInfoA(nullptr, "WINDOWSSCREENSAVERCLASS", &info));
   EXPECT_EQ(info.cbWndExtra, 8);
   EXPECT_STREQ(info.lpszClassName, "WindowsScreenSaverClass");
-  HWND hwnd = CreateWindowExA(0, MAKEINTATOM(atom), "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND hwnd =
+      CreateWindowExA(0, MAKEINTATOM(atom), "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(hwnd);
   char name[64];
   EXPECT_EQ(GetClassNameA(hwnd, name, sizeof name), 23);
@@ -64,7 +65,8 @@ TEST_F(Windows, CreationSendsNcCreateThenCreateAndCanBeRefused) {
   wc.lpfnWndProc = RefuseCreate;
   wc.lpszClassName = "Refuses";
   RegisterClassA(&wc);
-  EXPECT_EQ(CreateWindowExA(0, "Refuses", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(CreateWindowExA(0, "Refuses", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr),
+            nullptr);
   EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr),
             nullptr);
 }
@@ -250,7 +252,8 @@ TEST_F(Windows, CaptionAndFrameSurroundTheClientArea) {
 
   // An overlapped window gets its caption whatever it asks for.
   HWND overlapped = Create(WS_OVERLAPPED, 0, 0, 100, 100);
-  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(overlapped, GWL_STYLE)) & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(overlapped, GWL_STYLE)) & WS_CAPTION,
+            static_cast<DWORD>(WS_CAPTION));
 }
 
 }  // namespace
