@@ -26,6 +26,7 @@ struct SdlWindow {
   uint64_t childId = 0;        // our X11 child inside foreignParent
   bool parentGone = false;     // its X11 window no longer exists
   bool visible = false;
+  bool topMost = false;
   int x = 0, y = 0;            // screen position (parent client position for children)
 };
 
@@ -99,6 +100,8 @@ class SdlBackend : public Backend {
   bool TakeEvent(HostEvent* event);
 
   bool WritePng(const char* path);
+  void CopyWindow(const SdlWindow& window, int originX, int originY, int width, int height,
+                  std::vector<uint8_t>* rgb);
 
   host::Options options_;
   bool started_ = false;

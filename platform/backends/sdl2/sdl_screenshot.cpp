@@ -38,25 +38,34 @@ bool SdlBackend::WritePng(const char* path) {
   int width = screenWidth_, height = screenHeight_;
   std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3, 0);
   if (depth_ == 8) RefreshPaletteTable();
-  for (auto& entry : windows_) {
-    SdlWindow* window = entry.get();
-    int originX = 0, originY = 0;
-    if (!window->visible || !ScreenOrigin(window, &originX, &originY)) continue;
-    const Surface& surface = window->surface;
-    for (int y = std::max(0, -originY); y < surface.height && originY + y < height; ++y) {
-      const uint8_t* row = surface.pixels + static_cast<size_t>(y) * surface.pitch;
-      for (int x = std::max(0, -originX); x < surface.width && originX + x < width; ++x) {
-        uint32_t pixel = surface.depth == 8 ? paletteTable_[row[x]]
-                                            : (uint32_t{row[x * 4 + 2]} << 16) | (uint32_t{row[x * 4 + 1]} << 8) |
-                                                  row[x * 4];
-        uint8_t* out = &rgb[(static_cast<size_t>(originY + y) * width + originX + x) * 3];
-        out[0] = static_cast<uint8_t>(pixel >> 16);
-        out[1] = static_cast<uint8_t>(pixel >> 8);
-        out[2] = static_cast<uint8_t>(pixel);
-      }
+  // Top-most windows lie above the others whatever their order.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (auto& entry : windows_) {
+      SdlWindow* window = entry.get();
+      int originX = 0, originY = 0;
+      if (window->topMost != (pass == 1) || !window->visible || !ScreenOrigin(window, &originX, &originY))
+        continue;
+      CopyWindow(*window, originX, originY, width, height, &rgb);
     }
   }
   return WriteRgbPng(path, width, height, rgb);
+}
+
+void SdlBackend::CopyWindow(const SdlWindow& window, int originX, int originY, int width, int height,
+                            std::vector<uint8_t>* rgb) {
+  const Surface& surface = window.surface;
+  for (int y = std::max(0, -originY); y < surface.height && originY + y < height; ++y) {
+    const uint8_t* row = surface.pixels + static_cast<size_t>(y) * surface.pitch;
+    for (int x = std::max(0, -originX); x < surface.width && originX + x < width; ++x) {
+      uint32_t pixel = surface.depth == 8
+                           ? paletteTable_[row[x]]
+                           : (uint32_t{row[x * 4 + 2]} << 16) | (uint32_t{row[x * 4 + 1]} << 8) | row[x * 4];
+      uint8_t* out = &(*rgb)[(static_cast<size_t>(originY + y) * width + originX + x) * 3];
+      out[0] = static_cast<uint8_t>(pixel >> 16);
+      out[1] = static_cast<uint8_t>(pixel >> 8);
+      out[2] = static_cast<uint8_t>(pixel);
+    }
+  }
 }
 
 }  // namespace plat::sdl

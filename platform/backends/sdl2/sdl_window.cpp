@@ -50,6 +50,7 @@ void SdlBackend::ResizeSurface(SdlWindow* window, int width, int height) {
 SdlWindow* SdlBackend::NewWindow(const TopLevelSpec& spec, int width, int height) {
   auto window = std::make_unique<SdlWindow>();
   window->foreignParent = spec.foreignParent;
+  window->topMost = spec.topMost || spec.fullScreen;
   window->x = spec.x;
   window->y = spec.y;
   ResizeSurface(window.get(), width, height);

@@ -169,6 +169,7 @@ TEST_F(SdlPresent, ScreenshotHoldsTheWindowsAtTheirPlaces) {
   spec.width = 200;
   spec.height = 100;
   spec.title = "About";
+  spec.topMost = true;
   plat::NativeWindow* box = backend_->CreateNative(spec);
   ASSERT_NE(box, nullptr);
   for (int i = 0; i < 200 * 100; ++i) reinterpret_cast<uint32_t*>(box->surface->pixels)[i] = 0x2040C0;
@@ -188,6 +189,44 @@ TEST_F(SdlPresent, ScreenshotHoldsTheWindowsAtTheirPlaces) {
   EXPECT_EQ(at(100, 80), 0x2040C0u);
   EXPECT_EQ(at(299, 179), 0x2040C0u);
   EXPECT_EQ(at(300, 179), Pattern(300, 179));
+
+  // A window that is not top-most lies under the full-screen one.
+  plat::TopLevelSpec hiddenSpec = spec;
+  hiddenSpec.x = 400;
+  hiddenSpec.topMost = false;
+  plat::NativeWindow* under = backend_->CreateNative(hiddenSpec);
+  ASSERT_NE(under, nullptr);
+  for (int i = 0; i < 200 * 100; ++i) reinterpret_cast<uint32_t*>(under->surface->pixels)[i] = 0xFFFFFF;
+  backend_->Finish();
+  rgb = ReadPng(path, &width, &height);
+  ASSERT_FALSE(rgb.empty());
+  EXPECT_EQ(at(450, 100), Pattern(450, 100));
+  EXPECT_EQ(at(100, 80), 0x2040C0u);
+}
+
+TEST_F(SdlPresent, UncoveredPartsAreShownAgain) {
+  ASSERT_TRUE(StartBackend());
+  plat::NativeWindow* native = FullScreen(*backend_);
+  ASSERT_NE(native, nullptr);
+  Drain();
+  FillPattern(native->surface);
+  RECT all = {0, 0, 1024, 768};
+  backend_->Present(native, &all, 1);
+  Window root = DefaultRootWindow(display_);
+  ASSERT_EQ(ReadPixel(display_, root, 150, 150), Pattern(150, 150));
+
+  // Another program's window covers part of ours and goes away again.
+  Window cover = CreateTestWindow(100, 100, 200, 200, 0xFFFFFF);
+  XRaiseWindow(display_, cover);
+  XSync(display_, False);
+  EXPECT_EQ(ReadPixel(display_, root, 150, 150), 0xFFFFFFu);
+  XDestroyWindow(display_, cover);
+  XSync(display_, False);
+  plat::HostEvent event;
+  ASSERT_TRUE(WaitFor(plat::HostEvent::kExpose, &event));
+  EXPECT_EQ(event.window, native);
+  EXPECT_EQ(ReadPixel(display_, root, 150, 150), Pattern(150, 150));
+  EXPECT_EQ(ReadPixel(display_, root, 299, 299), Pattern(299, 299));
 }
 
 }  // namespace
