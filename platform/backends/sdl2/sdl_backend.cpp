@@ -54,6 +54,7 @@ SdlBackend::SdlBackend(const host::Options& options) : options_(options) {
 SdlBackend::~SdlBackend() {
   if (!started_) return;
   while (!windows_.empty()) DestroyNative(&windows_.back()->native);
+  X11Sync(display_);
   RestoreTerminateHandlers();
   X11RemoveErrorTolerance();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -150,6 +150,10 @@ void X11DestroyWindow(_XDisplay* display, uint64_t id) {
   XDestroyWindow(display, static_cast<Window>(id));
 }
 
+void X11Sync(_XDisplay* display) {
+  if (display) XSync(display, False);
+}
+
 X11Notice X11DecodeNotice(const SDL_Event& event) {
   X11Notice notice;
   if (event.type != SDL_SYSWMEVENT || !event.syswm.msg || event.syswm.msg->subsystem != SDL_SYSWM_X11)

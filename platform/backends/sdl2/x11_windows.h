@@ -39,6 +39,9 @@ void X11UnwatchWindow(_XDisplay* display, uint64_t id);
 void X11SelectWrappedEvents(_XDisplay* display, uint64_t id);
 void X11MoveResize(_XDisplay* display, uint64_t id, int x, int y, int width, int height);
 void X11DestroyWindow(_XDisplay* display, uint64_t id);
+// Waits until the server has handled every request, so that errors about
+// them arrive while they are still tolerated.
+void X11Sync(_XDisplay* display);
 
 // X events about foreign windows, delivered by SDL as SDL_SYSWMEVENT.
 struct X11Notice {
