@@ -121,22 +121,25 @@ uint64_t X11CreateChild(_XDisplay* display, uint64_t parent, int x, int y, int w
   return child;
 }
 
-void X11WatchWindow(_XDisplay* display, uint64_t id) {
-  ErrorTrap trap(display);
-  XSelectInput(display, static_cast<Window>(id), StructureNotifyMask);
-}
+namespace {
 
-void X11UnwatchWindow(_XDisplay* display, uint64_t id) {
-  ErrorTrap trap(display);
-  XSelectInput(display, static_cast<Window>(id), NoEventMask);
-}
-
-void X11SelectWrappedEvents(_XDisplay* display, uint64_t id) {
+// Our connection's event mask of a window, with the given bits added and
+// removed: the window may be one SDL selects events of too.
+void ChangeEventMask(Display* display, uint64_t id, long add, long remove) {
   ErrorTrap trap(display);
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(display, static_cast<Window>(id), &attributes) || trap.Failed()) return;
-  XSelectInput(display, static_cast<Window>(id),
-               attributes.your_event_mask | StructureNotifyMask | ExposureMask | FocusChangeMask);
+  XSelectInput(display, static_cast<Window>(id), (attributes.your_event_mask | add) & ~remove);
+}
+
+}  // namespace
+
+void X11WatchWindow(_XDisplay* display, uint64_t id) { ChangeEventMask(display, id, StructureNotifyMask, 0); }
+
+void X11UnwatchWindow(_XDisplay* display, uint64_t id) { ChangeEventMask(display, id, 0, StructureNotifyMask); }
+
+void X11SelectWrappedEvents(_XDisplay* display, uint64_t id) {
+  ChangeEventMask(display, id, StructureNotifyMask | ExposureMask | FocusChangeMask, 0);
 }
 
 void X11MoveResize(_XDisplay* display, uint64_t id, int x, int y, int width, int height) {
