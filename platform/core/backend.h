@@ -80,7 +80,10 @@ class Backend {
   // Time in milliseconds; headless time moves only inside Sleep and WaitEvent.
   virtual uint32_t Now() = 0;
   virtual void Sleep(uint32_t ms) = 0;
-  // Waits up to timeoutMs for an event. Returns false on timeout.
+  // Waits up to timeoutMs for an event. Returns false on timeout, or early
+  // when an activation request arrived (see core/signals.h). INFINITE waits
+  // until an event or a signal comes; SIGTERM/SIGINT (TakeTerminateRequest)
+  // come back as kTerminate.
   virtual bool WaitEvent(HostEvent* event, uint32_t timeoutMs) = 0;
 
   // Native windows.

@@ -55,6 +55,9 @@ bool SaveScreenshot(const std::string& pngPath);
 uint64_t ScreenHash();                      // hash of the shown colours
 std::vector<PALETTEENTRY> SystemPalette();  // 256 entries on 8-bit screens
 
+// Whether the mouse cursor is shown (SetCursor, ShowCursor).
+bool CursorVisible();
+
 // Presentation log.
 const std::vector<PresentRecord>& Presented();
 void ClearPresented();

@@ -21,6 +21,8 @@ struct Options {
   std::string recordDir;       // numbered PNG frames
   bool reportsToStderr = false;  // message boxes also printed to standard error
   bool windows95Family = false;  // GetVersionExA reports the Windows 95 family
+  std::string windowDirectory;  // headless: name under which its windows are listed for
+                               // FindWindowA of other processes; "" = "headless"
   std::string configDir;       // settings directory; "" = $XDG_CONFIG_HOME/orvanel-saver
   std::string programName = "orvanel-saver";
 };

@@ -34,6 +34,7 @@ UINT WINAPI GlobalFlags(HGLOBAL hMem);
 HGLOBAL WINAPI GlobalHandle(LPCVOID pMem);
 
 // Time.
+#define INFINITE 0xFFFFFFFF
 DWORD WINAPI GetTickCount(void);
 void WINAPI Sleep(DWORD dwMilliseconds);
 

@@ -1,0 +1,113 @@
+// The headless screen: one framebuffer for every window, virtual time that
+// moves only while the program waits, scripted input and a record of what
+// was presented and which message boxes were shown.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/backend.h"
+#include "orvanel/headless.h"
+
+namespace plat {
+
+class HeadlessBackend : public Backend {
+ public:
+  HeadlessBackend(const host::Options& options, std::vector<uint8_t> pixels);
+  ~HeadlessBackend() override;
+
+  const char* Name() const override { return "headless"; }
+  int ScreenWidth() const override { return screen_.width; }
+  int ScreenHeight() const override { return screen_.height; }
+  int ScreenDepth() const override { return depth_; }
+
+  uint32_t Now() override;
+  void Sleep(uint32_t ms) override;
+  bool WaitEvent(HostEvent* event, uint32_t timeoutMs) override;
+
+  NativeWindow* CreateNative(const TopLevelSpec& spec) override;
+  void DestroyNative(NativeWindow* window) override;
+  void MoveNative(NativeWindow* window, int x, int y, int width, int height) override;
+  void ShowNative(NativeWindow* window, bool visible) override;
+  void RaiseNative(NativeWindow* window) override {}
+  void Present(NativeWindow* window, const RECT* rects, int count) override;
+  void SystemPaletteChanged() override {}
+
+  bool ForeignWindowExists(uint64_t id) override;
+  bool ForeignWindowRect(uint64_t id, RECT* screenRect) override;
+
+  void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
+  void GetCursorPos(int* x, int* y) override;
+  void SetCursorPos(int x, int y) override;
+
+  int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
+  void Finish() override;
+  // Writes the --screenshot picture now (the end of a timed run, before the
+  // windows close); Finish then leaves it as it is.
+  void TakeFinalScreenshot();
+
+  // Test control (orvanel/headless.h).
+  Surface& Screen() { return screen_; }
+  void Advance(uint32_t ms);
+  void Script(HostEvent event, uint32_t at);
+  void ClearPendingInput() { script_.clear(); }
+  COLORREF Pixel(int x, int y) const;
+  bool SavePng(const std::string& path) const;
+  std::vector<headless::PresentRecord>& Presented() { return presented_; }
+  std::vector<headless::MessageBoxRecord>& MessageBoxes() { return messageBoxes_; }
+  void SetMessageBoxAnswer(int answer) { answer_ = answer; }
+  uint64_t CreateForeign(int x, int y, int width, int height);
+  void DestroyForeign(uint64_t id);
+  bool CursorVisible() const { return cursorVisible_; }
+
+ private:
+  struct Scripted {
+    uint32_t at;
+    uint64_t order;
+    HostEvent event;
+  };
+  struct Foreign {
+    uint64_t id;
+    RECT rect;
+  };
+  struct Window {
+    NativeWindow native;
+    uint64_t foreignParent = 0;
+    bool visible = false;
+  };
+
+  uint64_t NewNativeId();
+  bool TakeDue(HostEvent* event);
+  void Record();
+
+  host::Options options_;
+  int depth_;
+  std::vector<uint8_t> pixels_;
+  Surface screen_;
+  bool realTime_;
+  uint32_t virtualNow_;
+  uint64_t realStart_;
+  std::deque<Scripted> script_;
+  uint64_t scriptOrder_ = 0;
+  std::vector<Foreign> foreign_;
+  std::vector<std::unique_ptr<Window>> windows_;
+  uint64_t nextId_ = 1;
+  int cursorX_ = 0, cursorY_ = 0;
+  bool cursorVisible_ = true;
+  std::vector<headless::PresentRecord> presented_;
+  std::vector<headless::MessageBoxRecord> messageBoxes_;
+  int answer_ = 0;
+  int frameNumber_ = 0;
+  bool screenshotTaken_ = false;
+};
+
+// The running headless backend, or null when another one runs.
+HeadlessBackend* RunningHeadless();
+
+// PNG of 0x00RRGGBB pixels.
+bool WriteRgbPng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels);
+
+}  // namespace plat

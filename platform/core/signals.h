@@ -1,0 +1,30 @@
+// Signals that reach the program from outside: SIGTERM and SIGINT end it
+// through the normal close path, SIGUSR1 asks it to activate one of its
+// windows (another process called SetForegroundWindow on it). Handlers only
+// raise flags and write to a self-pipe, so a backend waiting on its display
+// can also wait on SignalWakeFd().
+#pragma once
+
+namespace plat {
+
+// Installs the handlers once per process; later calls do nothing.
+void InstallSignalHandlers();
+// Only the SIGUSR1 handler (for a backend with termination handling of its own).
+void InstallActivationHandler();
+// Read end of the self-pipe (non-blocking); -1 before InstallSignalHandlers.
+int SignalWakeFd();
+// Empties the self-pipe.
+void DrainSignalWakeFd();
+
+// Each returns true once per arrival and clears the flag.
+bool TakeTerminateRequest();
+bool TakeActivateRequest();
+// True while either flag is raised (does not clear).
+bool SignalPending();
+
+// Raises the flags as the handlers do (tests, and the headless screen's
+// scripted Terminate).
+void RaiseTerminateRequest();
+void RaiseActivateRequest();
+
+}  // namespace plat

@@ -1,0 +1,196 @@
+// The thread's message queue. Order of retrieval: posted messages, input,
+// WM_QUIT (once nothing is posted), WM_PAINT for windows with an update
+// region, then WM_TIMER of due timers.
+#include <algorithm>
+
+#include "backends/headless/headless_backend.h"
+#include "orvanel/host.h"
+#include "user/user_state.h"
+
+using namespace plat;
+using namespace plat::user;
+
+namespace {
+
+const HWND kThreadOnly = reinterpret_cast<HWND>(-1);
+
+bool RangeMatches(UINT message, UINT min, UINT max) {
+  if (min == 0 && max == 0) return true;
+  if (min > max) return message >= min || message <= max;
+  return message >= min && message <= max;
+}
+
+bool WindowMatches(HWND target, HWND filter) {
+  if (!filter) return true;
+  if (filter == kThreadOnly) return target == nullptr;
+  return target && IsSelfOrDescendant(filter, target);
+}
+
+bool TakeFrom(std::deque<MSG>& queue, MSG* out, HWND filter, UINT min, UINT max, bool remove) {
+  for (auto it = queue.begin(); it != queue.end(); ++it) {
+    if (!WindowMatches(it->hwnd, filter) || !RangeMatches(it->message, min, max)) continue;
+    *out = *it;
+    if (remove) queue.erase(it);
+    return true;
+  }
+  return false;
+}
+
+HWND FindPaint(Window* window, HWND filter) {
+  if (!(window->style & WS_VISIBLE)) return nullptr;
+  if (window->hasUpdate && WindowMatches(window->handle, filter)) return window->handle;
+  for (HWND child : window->children)
+    if (Window* c = Find(child))
+      if (HWND found = FindPaint(c, filter)) return found;
+  return nullptr;
+}
+
+MSG Make(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG msg{hwnd, message, wParam, lParam, CurrentBackend().Now(), {0, 0}};
+  int x = 0, y = 0;
+  CurrentBackend().GetCursorPos(&x, &y);
+  msg.pt = POINT{x, y};
+  return msg;
+}
+
+bool PeekOnce(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
+  State& s = S();
+  if (TakeFrom(s.posted, out, filter, min, max, remove)) return true;
+  if (TakeFrom(s.input, out, filter, min, max, remove)) {
+    if (remove) TookInputMessage(*out);
+    return true;
+  }
+  if (s.quitPending && s.posted.empty() && (!filter || filter == kThreadOnly)) {
+    *out = Make(nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0);
+    if (remove) s.quitPending = false;
+    return true;
+  }
+  if (RangeMatches(WM_PAINT, min, max)) {
+    for (HWND top : s.topLevels) {
+      Window* window = Find(top);
+      if (!window) continue;
+      if (HWND hwnd = FindPaint(window, filter)) {
+        *out = Make(hwnd, WM_PAINT, 0, 0);
+        return true;
+      }
+    }
+  }
+  if (RangeMatches(WM_TIMER, min, max)) {
+    bool any = false;
+    uint32_t next = 0;
+    CheckTimers(CurrentBackend().Now(), &any, &next);
+    for (Timer& timer : s.timers) {
+      if (!timer.pending || !WindowMatches(timer.hwnd, filter)) continue;
+      *out = Make(timer.hwnd, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.proc));
+      if (remove) timer.pending = false;
+      return true;
+    }
+  }
+  return false;
+}
+
+void Service() {
+  HandleActivationRequests();
+  PumpHostEvents(0);
+}
+
+}  // namespace
+
+namespace plat::user {
+
+void PostInputMessage(const MSG& message) { S().input.push_back(message); }
+
+void PurgeMessagesOf(HWND hwnd) {
+  for (std::deque<MSG>* queue : {&S().posted, &S().input}) {
+    queue->erase(std::remove_if(queue->begin(), queue->end(), [hwnd](const MSG& m) { return m.hwnd == hwnd; }),
+                 queue->end());
+  }
+}
+
+}  // namespace plat::user
+
+extern "C" {
+
+BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  if (hWnd && !Find(hWnd)) {
+    // Another program's window: nothing reaches it, as with a window that
+    // ignores the message.
+    if (IsWindow(hWnd)) return TRUE;
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  S().posted.push_back(Make(hWnd, Msg, wParam, lParam));
+  return TRUE;
+}
+
+LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  if (!Find(hWnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  return CallProc(hWnd, Msg, wParam, lParam);
+}
+
+BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
+  if (!lpMsg) return FALSE;
+  bool remove = (wRemoveMsg & PM_REMOVE) != 0;
+  Service();
+  if (PeekOnce(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
+  // Nothing there: wait a moment for input so that polling loops do not
+  // spin; on the virtual screen this is what lets time pass.
+  PumpHostEvents(1);
+  HandleActivationRequests();
+  return PeekOnce(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove) ? TRUE : FALSE;
+}
+
+BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
+  if (!lpMsg) return -1;
+  if (hWnd && hWnd != kThreadOnly && !Find(hWnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return -1;
+  }
+  for (;;) {
+    Service();
+    if (PeekOnce(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true)) return lpMsg->message == WM_QUIT ? FALSE : TRUE;
+    if (hWnd && hWnd != kThreadOnly && !Find(hWnd)) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return -1;
+    }
+    // Sleep until the next timer or deadline, or until input comes.
+    uint32_t now = CurrentBackend().Now();
+    // The headless screen wakes for activation requests by itself; other
+    // backends are asked again now and then so that none waits unseen.
+    uint32_t wait = RunningHeadless() ? INFINITE : 100;
+    bool any = false;
+    uint32_t next = 0;
+    CheckTimers(now, &any, &next);
+    if (any) wait = std::min<uint32_t>(wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(next - now), 1)));
+    uint32_t deadline = 0;
+    if (WatchdogDeadline(&deadline))
+      wait = std::min<uint32_t>(wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(deadline - now), 1)));
+    PumpHostEvents(wait);
+  }
+}
+
+void WINAPI PostQuitMessage(int nExitCode) {
+  S().quitPending = true;
+  S().quitCode = nExitCode;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
+  if (!lpMsg) return 0;
+  if (lpMsg->message == WM_TIMER && lpMsg->lParam) {
+    reinterpret_cast<TIMERPROC>(lpMsg->lParam)(lpMsg->hwnd, WM_TIMER, lpMsg->wParam, GetTickCount());
+    return 0;
+  }
+  if (!lpMsg->hwnd || !Find(lpMsg->hwnd)) return 0;
+  LRESULT result = CallProc(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+  if (lpMsg->message == WM_PAINT) {
+    // A window procedure that leaves its update region alone would be
+    // sent WM_PAINT for ever.
+    if (Window* window = Find(lpMsg->hwnd)) window->hasUpdate = window->erase = false;
+  }
+  return result;
+}
+
+}  // extern "C"

@@ -1,0 +1,7 @@
+// The multimedia clock: the same millisecond clock as GetTickCount.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "core/backend.h"
+
+extern "C" DWORD WINAPI timeGetTime(void) { return plat::CurrentBackend().Now(); }

@@ -1,0 +1,141 @@
+// The headless screen: virtual time, scripted input, pixels, screenshots,
+// message boxes and foreign windows.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <windows.h>
+#include <mmsystem.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "orvanel/headless.h"
+#include "support/host_fixture.h"
+
+namespace {
+
+class HeadlessScreen : public testsupport::HeadlessTest {
+ protected:
+  int ScreenWidth() const override { return 64; }
+  int ScreenHeight() const override { return 48; }
+};
+
+TEST_F(HeadlessScreen, TimeMovesOnlyWhenTheProgramWaits) {
+  DWORD start = GetTickCount();
+  EXPECT_NE(start, 0u);
+  EXPECT_EQ(GetTickCount(), start);
+  EXPECT_EQ(timeGetTime(), start);
+  Sleep(250);
+  EXPECT_EQ(GetTickCount(), start + 250);
+  headless::Advance(50);
+  EXPECT_EQ(headless::Now(), start + 300);
+}
+
+TEST_F(HeadlessScreen, StartsWithTheDesktopColour) {
+  EXPECT_EQ(headless::ScreenWidth(), 64);
+  EXPECT_EQ(headless::ScreenDepth(), 24);
+  EXPECT_EQ(headless::ScreenPixel(0, 0), RGB(0, 128, 128));
+  EXPECT_EQ(headless::ScreenPixel(63, 47), RGB(0, 128, 128));
+  EXPECT_EQ(headless::ScreenIndex(0, 0), -1);
+  EXPECT_EQ(headless::ScreenPixel(64, 0), CLR_INVALID);
+}
+
+TEST_F(HeadlessScreen, MessageBoxesAreRecordedAndAnswered) {
+  EXPECT_EQ(MessageBoxA(nullptr, "File open error:a.flc", "mFile", MB_OK | MB_ICONSTOP), IDOK);
+  headless::SetMessageBoxAnswer(IDCANCEL);
+  EXPECT_EQ(MessageBoxA(nullptr, "Still in use", nullptr, MB_OKCANCEL), IDCANCEL);
+  const auto& boxes = headless::MessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].caption, "mFile");
+  EXPECT_EQ(boxes[0].text, "File open error:a.flc");
+  EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+  EXPECT_EQ(boxes[1].caption, "Error");
+  headless::ClearMessageBoxes();
+  EXPECT_TRUE(headless::MessageBoxes().empty());
+}
+
+TEST_F(HeadlessScreen, ScreenshotIsAPngOfTheShownColours) {
+  std::string path = (std::filesystem::temp_directory_path() /
+                      ("orvanel-shot-" + std::to_string(static_cast<long>(getpid())) + ".png"))
+                         .string();
+  ASSERT_TRUE(headless::SaveScreenshot(path));
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
+  image.format = PNG_FORMAT_RGB;
+  std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
+  ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+  EXPECT_EQ(image.width, 64u);
+  EXPECT_EQ(image.height, 48u);
+  EXPECT_EQ(pixels[0], 0);
+  EXPECT_EQ(pixels[1], 128);
+  EXPECT_EQ(pixels[2], 128);
+  std::filesystem::remove(path);
+}
+
+TEST_F(HeadlessScreen, ForeignWindowsExistUntilDestroyed) {
+  HWND foreign = headless::CreateForeignWindow(10, 5, 20, 15);
+  ASSERT_TRUE(IsWindow(foreign));
+  RECT r;
+  ASSERT_TRUE(GetClientRect(foreign, &r));
+  EXPECT_EQ(r.right, 20);
+  EXPECT_EQ(r.bottom, 15);
+  // Its handle is not one of the program's own.
+  EXPECT_GT(reinterpret_cast<uintptr_t>(foreign), 0x1FFFFFu);
+  headless::DestroyForeignWindow(foreign);
+  EXPECT_FALSE(IsWindow(foreign));
+}
+
+class PaletteScreen : public HeadlessScreen {
+ protected:
+  int ScreenDepth() const override { return 8; }
+};
+
+TEST_F(PaletteScreen, PixelsAreIndicesShownThroughTheSystemPalette) {
+  EXPECT_EQ(headless::ScreenDepth(), 8);
+  EXPECT_EQ(headless::ScreenIndex(0, 0), 6);  // the static dark cyan
+  EXPECT_EQ(headless::ScreenPixel(0, 0), RGB(0, 128, 128));
+  ASSERT_EQ(headless::SystemPalette().size(), 256u);
+  EXPECT_EQ(headless::SystemPalette()[255].peRed, 255);
+}
+
+}  // namespace
+
+#include "../../../platform/core/backend.h"
+
+namespace {
+
+TEST(HeadlessFiles, ScreenshotAtTheEndAndAFramePerPresent) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("orvanel-record-" + std::to_string(static_cast<long>(getpid())));
+  fs::remove_all(dir);
+  host::Shutdown();
+  host::Options options;
+  options.backend = "headless";
+  options.width = 32;
+  options.height = 16;
+  options.depth = 8;
+  options.screenshot = (dir / "end.png").string();
+  options.recordDir = (dir / "frames").string();
+  ASSERT_TRUE(host::Init(options));
+  fs::create_directories(dir);
+  RECT r{0, 0, 8, 8};
+  plat::CurrentBackend().Present(nullptr, &r, 1);
+  plat::CurrentBackend().Present(nullptr, &r, 1);
+  EXPECT_TRUE(fs::exists(dir / "frames" / "frame-000001.png"));
+  EXPECT_TRUE(fs::exists(dir / "frames" / "frame-000002.png"));
+  ASSERT_EQ(headless::Presented().size(), 2u);
+  EXPECT_EQ(headless::Presented()[0].rects[0].right, 8);
+  EXPECT_FALSE(fs::exists(dir / "end.png"));
+  plat::CurrentBackend().Finish();
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_file(&image, (dir / "end.png").c_str()));
+  EXPECT_EQ(image.width, 32u);
+  png_image_free(&image);
+  host::Shutdown();
+  fs::remove_all(dir);
+}
+
+}  // namespace
