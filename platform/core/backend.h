@@ -62,7 +62,7 @@ struct HostEvent {
   Kind kind = kNone;
   NativeWindow* window = nullptr;  // target native window, when known
   int x = 0, y = 0;                // screen position (mouse), or size (resize)
-  int vk = 0;                      // virtual key (keys), button 1/2/3 (mouse), char code (kChar)
+  int vk = 0;                      // virtual key (keys); button 1 left, 2 right, 3 middle; char code (kChar)
   int value = 0;
   uint32_t time = 0;
 };

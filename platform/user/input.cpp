@@ -67,7 +67,7 @@ void Mouse(const HostEvent& e) {
   UINT message = WM_MOUSEMOVE;
   if (e.kind != HostEvent::kMouseMove) {
     bool down = e.kind == HostEvent::kButtonDown;
-    int vk = e.vk == 2 ? VK_MBUTTON : e.vk == 3 ? VK_RBUTTON : VK_LBUTTON;
+    int vk = e.vk == 2 ? VK_RBUTTON : e.vk == 3 ? VK_MBUTTON : VK_LBUTTON;
     if (down)
       s.keys[vk] |= 0x80;
     else
