@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     image.SeekFrame(0, 0);
     image.ReadFrame(0, 0, nullptr);
     image.SetTarget(nullptr);
+    delete stage;
   }
   image.Close();
   return 0;

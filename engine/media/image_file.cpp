@@ -67,16 +67,11 @@ mBitmap* mImageFile::MakeBitmap(BOOL useOwnDepth) {
     return nullptr;
   }
   bitmap->SetColours(frameRecord.palette, 0, 256);
-  // Holds of our own keep both bitmaps alive while they swap places.
   mBitmap* remembered = target;
-  AddRef(remembered);
-  AddRef(bitmap);
   SetTarget(bitmap);
   ReadFrame(0, 0, nullptr);
   bitmap->SetTransparentColour(*bitmap->desc->row0);
-  SetTarget(remembered);
-  if (remembered) --remembered->refCount;
-  --bitmap->refCount;  // back to 0: the caller owns it
+  SetTarget(remembered);  // the new bitmap's count is back to 0: the caller owns it
   return bitmap;
 }
 

@@ -166,9 +166,9 @@ int FlicDecode(const std::string& path, int loops) {
   }
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("%ld frames in %.3f s: %.1f frames per second\n", decoded, seconds, seconds > 0 ? decoded / seconds : 0.0);
-  // The image holds the stage; letting go deletes it.
-  if (image->target == stage) image->SetTarget(nullptr);
-  else delete stage;
+  // The image only counts itself among the stage's users; the stage is ours.
+  image->SetTarget(nullptr);
+  delete stage;
   image->Close();
   return ok && !ErrorReported() ? 0 : 1;
 }

@@ -227,7 +227,9 @@ TEST_F(FlicTest, SeekBackwardsAndPastTheEnd) {
   EXPECT_EQ(image.ReadFrame(0, 0, nullptr), 0);
   EXPECT_EQ(Picture(image), pictures[0]);
   EXPECT_EQ(*stage->desc->Pixel(3, 2), pictures[0][23]);
-  image.SetTarget(nullptr);  // the last holder lets go: the stage goes
+  image.SetTarget(nullptr);  // the image lets go; the stage stays its maker's
+  EXPECT_EQ(stage->refCount, 0);
+  delete stage;
   image.Close();
 }
 
@@ -241,7 +243,9 @@ TEST_F(FlicTest, AutoAdvanceStopsOnTheLastFrame) {
   std::vector<int> shown;
   for (int i = 0; i < 5; ++i) shown.push_back(image.ReadFrame(0, 0, nullptr));
   EXPECT_EQ(shown, (std::vector<int>{0, 1, 2, 2, 2}));
-  image.SetTarget(nullptr);  // the last holder lets go: the stage goes
+  image.SetTarget(nullptr);  // the image lets go; the stage stays its maker's
+  EXPECT_EQ(stage->refCount, 0);
+  delete stage;
   image.Close();
 }
 
@@ -252,6 +256,7 @@ TEST_F(FlicTest, RefusalsAndReports) {
   auto* stage = new mBitmap(10, 6, 8);
   EXPECT_FALSE(early.SetTarget(stage));  // no header yet: depth 0
   early.SetTarget(nullptr);
+  delete stage;
   EXPECT_EQ(early.WriteHeader(), 0);
   EXPECT_EQ(early.WriteFrame(0, 0, nullptr), -1);
   file[5] = 0xAF;
