@@ -96,6 +96,7 @@ bool CursorVisible() { return Screen().CursorVisible(); }
 
 const std::vector<PresentRecord>& Presented() { return Screen().Presented(); }
 void ClearPresented() { Screen().Presented().clear(); }
+void SetHashPresented(bool on) { Screen().SetHashPresented(on); }
 
 const std::vector<MessageBoxRecord>& MessageBoxes() { return Screen().MessageBoxes(); }
 void ClearMessageBoxes() { Screen().MessageBoxes().clear(); }

@@ -226,6 +226,17 @@ void HeadlessBackend::Present(NativeWindow* window, const RECT* rects, int count
     r.bottom = std::min<LONG>(r.bottom, screen_.height);
     if (r.left < r.right && r.top < r.bottom) record.rects.push_back(r);
   }
+  if (hashPresented_) {
+    // FNV-1a over the colours shown, rectangle by rectangle.
+    uint64_t hash = 1469598103934665603ull;
+    for (const RECT& r : record.rects)
+      for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+          uint32_t colour = Pixel(x, y);
+          for (int b = 0; b < 3; ++b) hash = (hash ^ ((colour >> (8 * b)) & 0xFF)) * 1099511628211ull;
+        }
+    record.contentHash = hash;
+  }
   presented_.push_back(std::move(record));
   if (!options_.recordDir.empty()) Record();
 }

@@ -57,6 +57,7 @@ class HeadlessBackend : public Backend {
   COLORREF Pixel(int x, int y) const;
   bool SavePng(const std::string& path) const;
   std::vector<headless::PresentRecord>& Presented() { return presented_; }
+  void SetHashPresented(bool on) { hashPresented_ = on; }
   std::vector<headless::MessageBoxRecord>& MessageBoxes() { return messageBoxes_; }
   void SetMessageBoxAnswer(int answer) { answer_ = answer; }
   uint64_t CreateForeign(int x, int y, int width, int height);
@@ -101,6 +102,7 @@ class HeadlessBackend : public Backend {
   std::vector<headless::MessageBoxRecord> messageBoxes_;
   int answer_ = 0;
   int frameNumber_ = 0;
+  bool hashPresented_ = false;
   bool screenshotTaken_ = false;
 };
 

@@ -21,6 +21,7 @@ struct PresentRecord {
   uint32_t time;             // virtual ms
   uint64_t nativeId;         // which native window
   std::vector<RECT> rects;   // screen coordinates, as presented in one call
+  uint64_t contentHash = 0;  // colours shown inside the rectangles, when hashing is on
 };
 
 // True when the headless backend is the one running.
@@ -61,6 +62,8 @@ bool CursorVisible();
 // Presentation log.
 const std::vector<PresentRecord>& Presented();
 void ClearPresented();
+// Hash the colours of every presented rectangle into its record (off by default).
+void SetHashPresented(bool on);
 
 // Message boxes shown (answered at once with IDOK, or the answer set here).
 const std::vector<MessageBoxRecord>& MessageBoxes();
