@@ -34,6 +34,7 @@ bool AreStandardMasks(int bits, const uint8_t* masks) {
 mImageBMP::mImageBMP() = default;
 
 mImageBMP::~mImageBMP() {
+  if (fileState.isOpen) Close();
   if (paletteMemory) {
     if (frameRecord.palette == colours_) frameRecord.palette = nullptr;
     GlobalUnlock(paletteMemory);

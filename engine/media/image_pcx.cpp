@@ -19,6 +19,7 @@ bool IsKnownLayout(int depth, int planes) {
 mImagePCX::mImagePCX() = default;
 
 mImagePCX::~mImagePCX() {
+  if (fileState.isOpen) Close();
   if (paletteBlock) {
     if (frameRecord.palette == paletteColours) frameRecord.palette = nullptr;
     GlobalUnlock(paletteBlock);
