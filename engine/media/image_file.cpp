@@ -151,6 +151,14 @@ void mImageFile::ConvertRow(const uint8_t* source, uint8_t* destination, int cou
         destination[i] = table[((p[2] & 0xF0) << 4) | (p[1] & 0xF0) | (p[0] >> 4)];
       }
       break;
+    case 32:
+      // Blue, green, red and an unused byte.
+      if (!table) return;
+      for (int i = 0; i < count; ++i) {
+        const uint8_t* p = source + 4 * i;
+        destination[i] = table[((p[2] & 0xF0) << 4) | (p[1] & 0xF0) | (p[0] >> 4)];
+      }
+      break;
     default:
       break;
   }
