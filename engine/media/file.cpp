@@ -5,7 +5,8 @@
 
 namespace {
 
-int32_t RoundUp4(int32_t n) { return (n + 3) & ~3; }
+// The name is padded so that the I/O record after it is aligned for its pointers.
+int32_t RoundUpRecord(int32_t n) { return (n + 7) & ~7; }
 
 // Slack after the buffer: the keyword reader may end a line exactly at the
 // buffer's end and terminates it there.
@@ -42,8 +43,8 @@ void mFile::InstallBuffer() {
 
 bool mFile::Open(const char* name, DWORD openFlags) {
   if (!name) name = "";
-  int32_t nameBytes = RoundUp4(static_cast<int32_t>(std::strlen(name)) + 1);
-  int32_t ioBytes = RoundUp4(static_cast<int32_t>(sizeof(MMIOINFO)));
+  int32_t nameBytes = RoundUpRecord(static_cast<int32_t>(std::strlen(name)) + 1);
+  int32_t ioBytes = RoundUpRecord(static_cast<int32_t>(sizeof(MMIOINFO)));
   SIZE_T total = static_cast<SIZE_T>(nameBytes) + ioBytes + fileState.backSize + fileState.bufferSize + kTailSlack;
   HGLOBAL block = GlobalAlloc(GMEM_FIXED, total);
   if (!block) {
@@ -243,7 +244,7 @@ void mFile::SetBuffer(void* buffer, int32_t size, int32_t back) {
   s.position = s.firstPos;
   if (!buffer) {
     // The object's own area sits right after the I/O record.
-    s.areaBase = reinterpret_cast<uint8_t*>(s.ioInfo) + RoundUp4(static_cast<int32_t>(sizeof(MMIOINFO)));
+    s.areaBase = reinterpret_cast<uint8_t*>(s.ioInfo) + RoundUpRecord(static_cast<int32_t>(sizeof(MMIOINFO)));
     s.bufferSize = kDefaultBufferSize;
     s.backSize = kDefaultBackSize;
     s.bufferStart = s.areaBase + s.backSize;

@@ -237,7 +237,7 @@ std::vector<Chunk> Writer::DeltaChunks(const uint8_t* prev, const Palette* prevP
     bool fits = true;
     if (prev) delta = fli ? EncodeDeltaFli(prev, next, width_, height_, &fits) : EncodeDeltaFlc(prev, next, width_, height_);
     if (black) chunks.push_back({kBlack, {}});
-    else if (prev && fits && !delta.empty() && delta.size() < run.size())
+    else if (prev && fits && !delta.empty() && (preferDelta_ || delta.size() < run.size()))
       chunks.push_back({fli ? kDeltaFli : kDeltaFlc, delta});
     else
       chunks.push_back({kByteRun, run});

@@ -56,6 +56,9 @@ class Writer {
   std::vector<uint8_t> Finish();
   bool WriteFile(const std::string& path);
 
+  // With this set, frames after the first use a delta even where BYTE_RUN is smaller.
+  void SetPreferDelta(bool prefer) { preferDelta_ = prefer; }
+
   // Chunks that AddFrame would write to turn (prev, prevPalette) into (next, palette).
   std::vector<Chunk> DeltaChunks(const uint8_t* prev, const Palette* prevPalette, const uint8_t* next,
                                  const Palette& palette) const;
@@ -70,6 +73,7 @@ class Writer {
   std::vector<std::vector<uint8_t>> frames_;  // encoded frames
   std::vector<uint8_t> ring_;
   bool rawRing_ = false;
+  bool preferDelta_ = false;
   std::vector<uint8_t> first_, last_;
   Palette firstPalette_{}, lastPalette_{};
 };

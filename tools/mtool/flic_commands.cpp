@@ -166,8 +166,9 @@ int FlicDecode(const std::string& path, int loops) {
   }
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("%ld frames in %.3f s: %.1f frames per second\n", decoded, seconds, seconds > 0 ? decoded / seconds : 0.0);
-  image->SetTarget(nullptr);
-  delete stage;
+  // The image holds the stage; letting go deletes it.
+  if (image->target == stage) image->SetTarget(nullptr);
+  else delete stage;
   image->Close();
   return ok && !ErrorReported() ? 0 : 1;
 }
