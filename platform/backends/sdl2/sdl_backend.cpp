@@ -1,0 +1,139 @@
+#include "backends/sdl2/sdl_backend.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "backends/sdl2/sdl_signals.h"
+#include "backends/sdl2/x11_windows.h"
+
+namespace plat {
+namespace sdl {
+namespace {
+
+// Hints are SDL's own settings for this process, not the user's environment.
+void SetHints() {
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  // Otherwise SDL keeps the desktop's own screen saver from starting.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // SIGTERM and SIGINT are ours (sdl_signals).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // Window surfaces go straight to the X server, only the rectangles given.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // A full-screen saver that loses focus closes itself; it must not be minimised first.
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+}
+
+bool IsX11Driver() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && std::strcmp(driver, "x11") == 0;
+}
+
+}  // namespace
+
+bool EventRing::Push(const HostEvent& event) {
+  if (count_ == kCapacity) return false;
+  events_[(head_ + count_) % kCapacity] = event;
+  ++count_;
+  return true;
+}
+
+bool EventRing::Pop(HostEvent* event) {
+  if (count_ == 0) return false;
+  *event = events_[head_];
+  head_ = (head_ + 1) % kCapacity;
+  --count_;
+  return true;
+}
+
+SdlBackend::SdlBackend(const host::Options& options) : options_(options) {
+  rectScratch_.reserve(64);
+}
+
+SdlBackend::~SdlBackend() {
+  if (!started_) return;
+  while (!windows_.empty()) DestroyNative(&windows_.back()->native);
+  X11Sync(display_);
+  RestoreTerminateHandlers();
+  X11RemoveErrorTolerance();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+}
+
+bool SdlBackend::Start(std::string* error) {
+  SetHints();
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (error) *error = std::string("SDL video: ") + SDL_GetError();
+    return false;
+  }
+  started_ = true;
+  if (!IsX11Driver()) {
+    if (error) *error = "no X11 display";
+    return false;
+  }
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0 || mode.w <= 0 || mode.h <= 0) {
+    if (error) *error = std::string("SDL display mode: ") + SDL_GetError();
+    return false;
+  }
+  screenWidth_ = mode.w;
+  screenHeight_ = mode.h;
+  depth_ = options_.depth == 8 ? 8 : 24;
+
+  // SDL's X connection, reached through a window that is never shown.
+  SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+  display_ = X11DisplayOf(probe);
+  if (probe) SDL_DestroyWindow(probe);
+  if (!display_) {
+    if (error) *error = "no X11 connection behind SDL";
+    return false;
+  }
+  // X events of foreign windows reach us as SDL_SYSWMEVENT.
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+  X11InstallErrorTolerance();
+  InstallTerminateHandlers();
+  return true;
+}
+
+bool SdlBackend::ForeignWindowExists(uint64_t id) { return X11WindowExists(display_, id); }
+
+bool SdlBackend::ForeignWindowRect(uint64_t id, RECT* screenRect) {
+  return X11WindowScreenRect(display_, id, screenRect);
+}
+
+void SdlBackend::SetCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+void SdlBackend::GetCursorPos(int* x, int* y) {
+  int cx = 0, cy = 0;
+  SDL_GetGlobalMouseState(&cx, &cy);
+  if (x) *x = cx;
+  if (y) *y = cy;
+}
+
+void SdlBackend::SetCursorPos(int x, int y) { SDL_WarpMouseGlobal(x, y); }
+
+void SdlBackend::Finish() {
+  if (!options_.screenshot.empty()) WritePng(options_.screenshot.c_str());
+}
+
+}  // namespace sdl
+
+bool SdlBackendAvailable(const host::Options&) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) return false;
+  sdl::SetHints();
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  bool x11 = sdl::IsX11Driver();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+  return x11;
+}
+
+std::unique_ptr<Backend> CreateSdlBackend(const host::Options& options, std::string* error) {
+  auto backend = std::make_unique<sdl::SdlBackend>(options);
+  if (!backend->Start(error)) return nullptr;
+  return backend;
+}
+
+}  // namespace plat

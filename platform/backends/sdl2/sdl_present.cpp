@@ -1,0 +1,90 @@
+// Showing a window's surface: the given rectangles are converted into SDL's
+// window surface and sent to the X server, nothing more.
+#include <algorithm>
+#include <cstring>
+
+#include "backends/sdl2/sdl_backend.h"
+#include "core/system_palette.h"
+
+namespace plat::sdl {
+namespace {
+
+bool IsXrgb(const SDL_Surface* target) {
+  Uint32 format = target->format->format;
+  return format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+}
+
+}  // namespace
+
+void SdlBackend::RefreshPaletteTable() {
+  const SystemPalette& palette = TheSystemPalette();
+  if (palette.version == paletteVersion_) return;
+  for (int i = 0; i < 256; ++i) {
+    const PALETTEENTRY& entry = palette.entries[i];
+    paletteTable_[i] = (uint32_t{entry.peRed} << 16) | (uint32_t{entry.peGreen} << 8) | entry.peBlue;
+  }
+  paletteVersion_ = palette.version;
+}
+
+void SdlBackend::ShowRects(SdlWindow* window, const RECT* rects, int count) {
+  SDL_Surface* target = SDL_GetWindowSurface(window->window);
+  if (!target) return;
+  const Surface& source = window->surface;
+  int width = std::min(source.width, target->w);
+  int height = std::min(source.height, target->h);
+  bool palette = source.depth == 8;
+  if (palette) RefreshPaletteTable();
+  bool direct = IsXrgb(target);
+  if (palette && !direct && rowScratch_.size() < static_cast<size_t>(width)) rowScratch_.resize(width);
+  if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return;
+
+  rectScratch_.clear();
+  for (int i = 0; i < count; ++i) {
+    int left = std::max<int>(rects[i].left, 0), top = std::max<int>(rects[i].top, 0);
+    int right = std::min<int>(rects[i].right, width), bottom = std::min<int>(rects[i].bottom, height);
+    if (left >= right || top >= bottom) continue;
+    int w = right - left;
+    auto* out = static_cast<uint8_t*>(target->pixels) + static_cast<size_t>(top) * target->pitch + left * 4;
+    const uint8_t* in = source.pixels + static_cast<size_t>(top) * source.pitch + left * (palette ? 1 : 4);
+    if (!palette && direct) {
+      for (int y = top; y < bottom; ++y, out += target->pitch, in += source.pitch) std::memcpy(out, in, w * 4);
+    } else if (!palette) {
+      out = static_cast<uint8_t*>(target->pixels) + static_cast<size_t>(top) * target->pitch +
+            left * target->format->BytesPerPixel;
+      SDL_ConvertPixels(w, bottom - top, SDL_PIXELFORMAT_RGB888, in, source.pitch, target->format->format, out,
+                        target->pitch);
+    } else {
+      out = static_cast<uint8_t*>(target->pixels) + static_cast<size_t>(top) * target->pitch +
+            left * target->format->BytesPerPixel;
+      for (int y = top; y < bottom; ++y, out += target->pitch, in += source.pitch) {
+        uint32_t* row = direct ? reinterpret_cast<uint32_t*>(out) : rowScratch_.data();
+        for (int x = 0; x < w; ++x) row[x] = paletteTable_[in[x]];
+        if (!direct)
+          SDL_ConvertPixels(w, 1, SDL_PIXELFORMAT_RGB888, row, w * 4, target->format->format, out, target->pitch);
+      }
+    }
+    rectScratch_.push_back(SDL_Rect{left, top, w, bottom - top});
+  }
+  if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
+  if (!rectScratch_.empty())
+    SDL_UpdateWindowSurfaceRects(window->window, rectScratch_.data(), static_cast<int>(rectScratch_.size()));
+}
+
+void SdlBackend::Present(NativeWindow* native, const RECT* rects, int count) {
+  SdlWindow* window = Find(native);
+  if (!window || window->parentGone || !rects || count <= 0) return;
+  ShowRects(window, rects, count);
+}
+
+void SdlBackend::PresentAll(SdlWindow* window) {
+  if (window->parentGone) return;
+  RECT all = {0, 0, window->surface.width, window->surface.height};
+  ShowRects(window, &all, 1);
+}
+
+void SdlBackend::SystemPaletteChanged() {
+  if (depth_ != 8) return;
+  for (auto& window : windows_) PresentAll(window.get());
+}
+
+}  // namespace plat::sdl

@@ -1,0 +1,177 @@
+#include "backends/sdl2/x11_windows.h"
+
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
+namespace plat::sdl {
+namespace {
+
+// X_SetInputFocus of X11/Xproto.h, whose Xmd.h clashes with windows.h's BOOL.
+constexpr int kSetInputFocusRequest = 42;
+constexpr int kFreeGcRequest = 60;  // X_FreeGC
+
+using XErrorHandlerFn = int (*)(Display*, XErrorEvent*);
+
+XErrorHandlerFn g_previousHandler = nullptr;
+bool g_installed = false;
+int g_trapDepth = 0;
+int g_trappedError = 0;
+
+int TolerantHandler(Display* display, XErrorEvent* error) {
+  if (g_trapDepth > 0) {
+    g_trappedError = error->error_code;
+    return 0;
+  }
+  bool windowGone = error->error_code == BadWindow || error->error_code == BadDrawable;
+  bool focusRefused = error->error_code == BadMatch && error->request_code == kSetInputFocusRequest;
+  // SDL frees the drawing context of a window surface it could not make
+  // because the window had gone.
+  bool contextNeverMade = error->error_code == BadGC && error->request_code == kFreeGcRequest;
+  if (windowGone || focusRefused || contextNeverMade) return 0;
+  return g_previousHandler ? g_previousHandler(display, error) : 0;
+}
+
+// Runs the requests made between Begin and End synchronously and tells
+// whether any of them failed.
+class ErrorTrap {
+ public:
+  explicit ErrorTrap(Display* display) : display_(display) {
+    XSync(display_, False);
+    own_ = !g_installed;
+    if (own_) previous_ = XSetErrorHandler(TolerantHandler);
+    if (g_trapDepth++ == 0) g_trappedError = 0;
+  }
+  ~ErrorTrap() {
+    XSync(display_, False);
+    --g_trapDepth;
+    if (own_) XSetErrorHandler(previous_);
+  }
+  bool Failed() {
+    XSync(display_, False);
+    return g_trappedError != 0;
+  }
+
+ private:
+  Display* display_;
+  bool own_ = false;
+  XErrorHandlerFn previous_ = nullptr;
+};
+
+bool WmInfo(SDL_Window* window, SDL_SysWMinfo* info) {
+  SDL_VERSION(&info->version);
+  return window && SDL_GetWindowWMInfo(window, info) && info->subsystem == SDL_SYSWM_X11;
+}
+
+}  // namespace
+
+_XDisplay* X11DisplayOf(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  return WmInfo(window, &info) ? info.info.x11.display : nullptr;
+}
+
+uint64_t X11WindowOf(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  return WmInfo(window, &info) ? static_cast<uint64_t>(info.info.x11.window) : 0;
+}
+
+void X11InstallErrorTolerance() {
+  if (g_installed) return;
+  g_previousHandler = XSetErrorHandler(TolerantHandler);
+  g_installed = true;
+}
+
+void X11RemoveErrorTolerance() {
+  if (!g_installed) return;
+  XSetErrorHandler(g_previousHandler);
+  g_previousHandler = nullptr;
+  g_installed = false;
+}
+
+bool X11WindowScreenRect(_XDisplay* display, uint64_t id, RECT* screenRect) {
+  if (!display || id == 0 || id > 0xFFFFFFFFu) return false;
+  ErrorTrap trap(display);
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display, static_cast<Window>(id), &attributes) || trap.Failed()) return false;
+  int x = 0, y = 0;
+  Window child = 0;
+  if (!XTranslateCoordinates(display, static_cast<Window>(id), attributes.root, 0, 0, &x, &y, &child) ||
+      trap.Failed())
+    return false;
+  if (screenRect) *screenRect = RECT{x, y, x + attributes.width, y + attributes.height};
+  return true;
+}
+
+bool X11WindowExists(_XDisplay* display, uint64_t id) { return X11WindowScreenRect(display, id, nullptr); }
+
+uint64_t X11CreateChild(_XDisplay* display, uint64_t parent, int x, int y, int width, int height, bool visible) {
+  if (!display || parent == 0 || parent > 0xFFFFFFFFu) return 0;
+  ErrorTrap trap(display);
+  int screen = DefaultScreen(display);
+  Window child = XCreateSimpleWindow(display, static_cast<Window>(parent), x, y,
+                                     static_cast<unsigned>(width < 1 ? 1 : width),
+                                     static_cast<unsigned>(height < 1 ? 1 : height), 0,
+                                     BlackPixel(display, screen), BlackPixel(display, screen));
+  if (trap.Failed() || child == 0) return 0;
+  XSelectInput(display, child, StructureNotifyMask | ExposureMask | FocusChangeMask);
+  if (visible) XMapWindow(display, child);
+  if (trap.Failed()) {
+    XDestroyWindow(display, child);
+    return 0;
+  }
+  return child;
+}
+
+namespace {
+
+// Our connection's event mask of a window, with the given bits added and
+// removed: the window may be one SDL selects events of too.
+void ChangeEventMask(Display* display, uint64_t id, long add, long remove) {
+  ErrorTrap trap(display);
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display, static_cast<Window>(id), &attributes) || trap.Failed()) return;
+  XSelectInput(display, static_cast<Window>(id), (attributes.your_event_mask | add) & ~remove);
+}
+
+}  // namespace
+
+void X11WatchWindow(_XDisplay* display, uint64_t id) { ChangeEventMask(display, id, StructureNotifyMask, 0); }
+
+void X11UnwatchWindow(_XDisplay* display, uint64_t id) { ChangeEventMask(display, id, 0, StructureNotifyMask); }
+
+void X11SelectWrappedEvents(_XDisplay* display, uint64_t id) {
+  ChangeEventMask(display, id, StructureNotifyMask | ExposureMask | FocusChangeMask, 0);
+}
+
+void X11MoveResize(_XDisplay* display, uint64_t id, int x, int y, int width, int height) {
+  ErrorTrap trap(display);
+  XMoveResizeWindow(display, static_cast<Window>(id), x, y, static_cast<unsigned>(width < 1 ? 1 : width),
+                    static_cast<unsigned>(height < 1 ? 1 : height));
+}
+
+void X11DestroyWindow(_XDisplay* display, uint64_t id) {
+  ErrorTrap trap(display);
+  XDestroyWindow(display, static_cast<Window>(id));
+}
+
+void X11Sync(_XDisplay* display) {
+  if (display) XSync(display, False);
+}
+
+X11Notice X11DecodeNotice(const SDL_Event& event) {
+  X11Notice notice;
+  if (event.type != SDL_SYSWMEVENT || !event.syswm.msg || event.syswm.msg->subsystem != SDL_SYSWM_X11)
+    return notice;
+  const XEvent& xevent = event.syswm.msg->msg.x11.event;
+  if (xevent.type == DestroyNotify) {
+    notice.kind = X11Notice::kDestroyed;
+    notice.window = xevent.xdestroywindow.window;
+  } else if (xevent.type == ConfigureNotify) {
+    notice.kind = X11Notice::kResized;
+    notice.window = xevent.xconfigure.window;
+    notice.width = xevent.xconfigure.width;
+    notice.height = xevent.xconfigure.height;
+  }
+  return notice;
+}
+
+}  // namespace plat::sdl

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Runs a program against a private Xvfb server (1024x768x24) on the first
+# free display from :90 up, then stops the server. Exit 77 (skipped) when
+# Xvfb is not installed.
+set -u
+if ! command -v Xvfb >/dev/null 2>&1; then
+  echo "Xvfb is not installed: skipped (scripts/install-deps --test installs it)"
+  exit 77
+fi
+
+log=$(mktemp)
+server=0
+for ((number = 90; number < 190; number++)); do
+  [[ -e /tmp/.X${number}-lock || -e /tmp/.X11-unix/X${number} ]] && continue
+  # -noreset: the server would otherwise reset, refusing connections for a
+  # moment, whenever a test closes the last one.
+  Xvfb ":${number}" -screen 0 1024x768x24 -nolisten tcp -noreset >"$log" 2>&1 &
+  server=$!
+  for ((i = 0; i < 200; i++)); do
+    [[ -S /tmp/.X11-unix/X${number} ]] && break
+    kill -0 "$server" 2>/dev/null || break
+    sleep 0.05
+  done
+  if [[ -S /tmp/.X11-unix/X${number} ]] && kill -0 "$server" 2>/dev/null; then
+    break
+  fi
+  # Lost a race for this number, or the server failed: try the next one.
+  kill "$server" 2>/dev/null
+  wait "$server" 2>/dev/null
+  server=0
+done
+if ((server == 0)); then
+  echo "could not start Xvfb:"
+  cat "$log"
+  rm -f "$log"
+  exit 1
+fi
+stop_server() {
+  kill "$server" 2>/dev/null
+  wait "$server" 2>/dev/null
+  rm -f "$log"
+}
+trap stop_server EXIT
+
+DISPLAY=":${number}" ORVANEL_TEST_XVFB=1 "$@"

@@ -1,0 +1,233 @@
+// Windows of our own: what Present puts on the X server, palette screens and
+// the screenshot.
+#include <png.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "core/system_palette.h"
+#include "xvfb_fixture.h"
+
+namespace sdltest {
+namespace {
+
+uint32_t Pattern(int x, int y) {
+  return (static_cast<uint32_t>(x * 7 & 255) << 16) | (static_cast<uint32_t>(y * 3 & 255) << 8) |
+         static_cast<uint32_t>((x + y) & 255);
+}
+
+void FillPattern(plat::Surface* surface) {
+  for (int y = 0; y < surface->height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(surface->pixels + static_cast<size_t>(y) * surface->pitch);
+    for (int x = 0; x < surface->width; ++x) row[x] = Pattern(x, y);
+  }
+}
+
+plat::NativeWindow* FullScreen(plat::Backend& backend) {
+  plat::TopLevelSpec spec;
+  spec.width = backend.ScreenWidth();
+  spec.height = backend.ScreenHeight();
+  spec.title = "Screen Saver";
+  spec.fullScreen = true;
+  spec.topMost = true;
+  return backend.CreateNative(spec);
+}
+
+using SdlPresent = XvfbTest;
+
+TEST_F(SdlPresent, ScreenIsTheDesktop) {
+  ASSERT_TRUE(StartBackend());
+  EXPECT_STREQ(backend_->Name(), "sdl2");
+  EXPECT_EQ(backend_->ScreenWidth(), 1024);
+  EXPECT_EQ(backend_->ScreenHeight(), 768);
+  EXPECT_EQ(backend_->ScreenDepth(), 24);
+}
+
+TEST_F(SdlPresent, FullScreenWindowShowsExactlyThePresentedRectangles) {
+  ASSERT_TRUE(StartBackend());
+  plat::NativeWindow* native = FullScreen(*backend_);
+  ASSERT_NE(native, nullptr);
+  Drain();
+  Window window = static_cast<Window>(native->nativeId);
+  XWindowAttributes attributes;
+  ASSERT_TRUE(XGetWindowAttributes(display_, window, &attributes));
+  int x = -1, y = -1;
+  Window child;
+  XTranslateCoordinates(display_, window, attributes.root, 0, 0, &x, &y, &child);
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(y, 0);
+  EXPECT_EQ(attributes.width, 1024);
+  EXPECT_EQ(attributes.height, 768);
+  EXPECT_EQ(attributes.map_state, IsViewable);
+
+  plat::Surface* surface = native->surface;
+  ASSERT_EQ(surface->width, 1024);
+  ASSERT_EQ(surface->height, 768);
+  ASSERT_EQ(surface->depth, 32);
+  FillPattern(surface);
+  RECT rects[] = {{10, 20, 110, 70}, {500, 600, 501, 601}, {1000, 700, 1200, 900}};
+  backend_->Present(native, rects, 3);
+
+  const int inside[][2] = {{10, 20}, {109, 69}, {60, 40}, {500, 600}, {1023, 767}, {1000, 700}};
+  for (auto& p : inside)
+    EXPECT_EQ(ReadPixel(display_, window, p[0], p[1]), Pattern(p[0], p[1])) << p[0] << "," << p[1];
+  const int outside[][2] = {{9, 20}, {110, 20}, {10, 70}, {501, 600}, {999, 700}, {300, 300}};
+  for (auto& p : outside) EXPECT_EQ(ReadPixel(display_, window, p[0], p[1]), 0u) << p[0] << "," << p[1];
+  // The root window shows the same: nothing covers the saver.
+  EXPECT_EQ(ReadPixel(display_, attributes.root, 60, 40), Pattern(60, 40));
+
+  RECT all = {0, 0, 1024, 768};
+  backend_->Present(native, &all, 1);
+  EXPECT_EQ(ReadPixel(display_, window, 300, 300), Pattern(300, 300));
+  backend_->DestroyNative(native);
+}
+
+TEST_F(SdlPresent, DialogWindowSitsWhereAskedAndMoves) {
+  ASSERT_TRUE(StartBackend());
+  plat::TopLevelSpec spec;
+  spec.x = 100;
+  spec.y = 50;
+  spec.width = 300;
+  spec.height = 200;
+  spec.title = "Settings";
+  plat::NativeWindow* native = backend_->CreateNative(spec);
+  ASSERT_NE(native, nullptr);
+  Drain();
+  RECT rect;
+  ASSERT_TRUE(backend_->ForeignWindowRect(native->nativeId, &rect));
+  EXPECT_EQ(rect.left, 100);
+  EXPECT_EQ(rect.top, 50);
+  EXPECT_EQ(rect.right, 400);
+  EXPECT_EQ(rect.bottom, 250);
+
+  backend_->MoveNative(native, 200, 100, 400, 250);
+  EXPECT_EQ(native->surface->width, 400);
+  EXPECT_EQ(native->surface->height, 250);
+  FillPattern(native->surface);
+  Drain();
+  ASSERT_TRUE(backend_->ForeignWindowRect(native->nativeId, &rect));
+  EXPECT_EQ(rect.left, 200);
+  EXPECT_EQ(rect.right, 600);
+  EXPECT_EQ(rect.bottom, 350);
+  RECT all = {0, 0, 400, 250};
+  backend_->Present(native, &all, 1);
+  EXPECT_EQ(ReadPixel(display_, static_cast<Window>(native->nativeId), 399, 249), Pattern(399, 249));
+}
+
+TEST_F(SdlPresent, PaletteScreenShowsIndicesThroughTheSystemPalette) {
+  ASSERT_TRUE(StartBackend(8));
+  EXPECT_EQ(backend_->ScreenDepth(), 8);
+  plat::NativeWindow* native = FullScreen(*backend_);
+  ASSERT_NE(native, nullptr);
+  Drain();
+  plat::Surface* surface = native->surface;
+  ASSERT_EQ(surface->depth, 8);
+  ASSERT_EQ(surface->pitch, surface->width);
+  for (int y = 0; y < surface->height; ++y)
+    for (int x = 0; x < surface->width; ++x) surface->pixels[y * surface->pitch + x] = x < 512 ? 5 : 252;
+  RECT all = {0, 0, surface->width, surface->height};
+  backend_->Present(native, &all, 1);
+  Window window = static_cast<Window>(native->nativeId);
+  EXPECT_EQ(ReadPixel(display_, window, 10, 10), 0x800080u);   // static colour 5
+  EXPECT_EQ(ReadPixel(display_, window, 600, 10), 0x0000FFu);  // static colour 252
+
+  // Changing a colour changes every pixel of that index, at once.
+  plat::SystemPalette& palette = plat::TheSystemPalette();
+  palette.entries[5] = PALETTEENTRY{10, 20, 30, PC_RESERVED};
+  ++palette.version;
+  backend_->SystemPaletteChanged();
+  EXPECT_EQ(ReadPixel(display_, window, 10, 10), 0x0A141Eu);
+  EXPECT_EQ(ReadPixel(display_, window, 511, 767), 0x0A141Eu);
+  EXPECT_EQ(ReadPixel(display_, window, 600, 10), 0x0000FFu);
+  plat::ResetSystemPalette();
+}
+
+std::vector<uint8_t> ReadPng(const std::string& path, int* width, int* height) {
+  png_image image = {};
+  image.version = PNG_IMAGE_VERSION;
+  std::vector<uint8_t> rgb;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return rgb;
+  image.format = PNG_FORMAT_RGB;
+  rgb.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) rgb.clear();
+  *width = static_cast<int>(image.width);
+  *height = static_cast<int>(image.height);
+  return rgb;
+}
+
+TEST_F(SdlPresent, ScreenshotHoldsTheWindowsAtTheirPlaces) {
+  std::string path = (std::filesystem::temp_directory_path() / "sdl2-backend-screenshot.png").string();
+  std::remove(path.c_str());
+  ASSERT_TRUE(StartBackend(24, path));
+  plat::NativeWindow* screen = FullScreen(*backend_);
+  ASSERT_NE(screen, nullptr);
+  FillPattern(screen->surface);
+  plat::TopLevelSpec spec;
+  spec.x = 100;
+  spec.y = 80;
+  spec.width = 200;
+  spec.height = 100;
+  spec.title = "About";
+  spec.topMost = true;
+  plat::NativeWindow* box = backend_->CreateNative(spec);
+  ASSERT_NE(box, nullptr);
+  for (int i = 0; i < 200 * 100; ++i) reinterpret_cast<uint32_t*>(box->surface->pixels)[i] = 0x2040C0;
+  backend_->Finish();
+
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb = ReadPng(path, &width, &height);
+  ASSERT_EQ(width, 1024);
+  ASSERT_EQ(height, 768);
+  ASSERT_FALSE(rgb.empty());
+  auto at = [&](int x, int y) {
+    const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+    return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+  };
+  EXPECT_EQ(at(5, 5), Pattern(5, 5));
+  EXPECT_EQ(at(1023, 767), Pattern(1023, 767));
+  EXPECT_EQ(at(100, 80), 0x2040C0u);
+  EXPECT_EQ(at(299, 179), 0x2040C0u);
+  EXPECT_EQ(at(300, 179), Pattern(300, 179));
+
+  // A window that is not top-most lies under the full-screen one.
+  plat::TopLevelSpec hiddenSpec = spec;
+  hiddenSpec.x = 400;
+  hiddenSpec.topMost = false;
+  plat::NativeWindow* under = backend_->CreateNative(hiddenSpec);
+  ASSERT_NE(under, nullptr);
+  for (int i = 0; i < 200 * 100; ++i) reinterpret_cast<uint32_t*>(under->surface->pixels)[i] = 0xFFFFFF;
+  backend_->Finish();
+  rgb = ReadPng(path, &width, &height);
+  ASSERT_FALSE(rgb.empty());
+  EXPECT_EQ(at(450, 100), Pattern(450, 100));
+  EXPECT_EQ(at(100, 80), 0x2040C0u);
+}
+
+TEST_F(SdlPresent, UncoveredPartsAreShownAgain) {
+  ASSERT_TRUE(StartBackend());
+  plat::NativeWindow* native = FullScreen(*backend_);
+  ASSERT_NE(native, nullptr);
+  Drain();
+  FillPattern(native->surface);
+  RECT all = {0, 0, 1024, 768};
+  backend_->Present(native, &all, 1);
+  Window root = DefaultRootWindow(display_);
+  ASSERT_EQ(ReadPixel(display_, root, 150, 150), Pattern(150, 150));
+
+  // Another program's window covers part of ours and goes away again.
+  Window cover = CreateTestWindow(100, 100, 200, 200, 0xFFFFFF);
+  XRaiseWindow(display_, cover);
+  XSync(display_, False);
+  EXPECT_EQ(ReadPixel(display_, root, 150, 150), 0xFFFFFFu);
+  XDestroyWindow(display_, cover);
+  XSync(display_, False);
+  plat::HostEvent event;
+  ASSERT_TRUE(WaitFor(plat::HostEvent::kExpose, &event));
+  EXPECT_EQ(event.window, native);
+  EXPECT_EQ(ReadPixel(display_, root, 150, 150), Pattern(150, 150));
+  EXPECT_EQ(ReadPixel(display_, root, 299, 299), Pattern(299, 299));
+}
+
+}  // namespace
+}  // namespace sdltest

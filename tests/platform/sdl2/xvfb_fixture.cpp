@@ -1,0 +1,78 @@
+#include "xvfb_fixture.h"
+
+#include <X11/Xutil.h>
+
+#include <cstdlib>
+
+// This program uses the sdl2 backend alone; the backend table names the
+// headless one too, which a tree without it would fail to link.
+namespace plat {
+__attribute__((weak)) std::unique_ptr<Backend> CreateHeadlessBackend(const host::Options&, std::string* error) {
+  if (error) *error = "headless backend not linked";
+  return nullptr;
+}
+}  // namespace plat
+
+namespace sdltest {
+
+uint32_t ReadPixel(Display* display, Window window, int x, int y) {
+  XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return 0xFF000000u;  // no such pixel: a value no 24-bit pixel has
+  uint32_t pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
+  XDestroyImage(image);
+  return pixel;
+}
+
+void XvfbTest::SetUp() {
+  if (!std::getenv("ORVANEL_TEST_XVFB")) GTEST_SKIP() << "needs the X server of run_under_xvfb.sh";
+  display_ = XOpenDisplay(nullptr);
+  ASSERT_NE(display_, nullptr) << "cannot open " << std::getenv("DISPLAY");
+}
+
+void XvfbTest::TearDown() {
+  backend_.reset();
+  if (display_) XCloseDisplay(display_);
+  display_ = nullptr;
+}
+
+bool XvfbTest::StartBackend(int depth, const std::string& screenshot) {
+  host::Options options;
+  options.depth = depth;
+  options.screenshot = screenshot;
+  EXPECT_TRUE(plat::SdlBackendAvailable(options));
+  std::string error;
+  backend_ = plat::CreateSdlBackend(options, &error);
+  EXPECT_NE(backend_, nullptr) << error;
+  return backend_ != nullptr;
+}
+
+bool XvfbTest::WaitFor(plat::HostEvent::Kind kind, plat::HostEvent* out, uint32_t timeoutMs) {
+  uint32_t start = backend_->Now();
+  plat::HostEvent event;
+  while (backend_->Now() - start < timeoutMs) {
+    if (backend_->WaitEvent(&event, 50) && event.kind == kind) {
+      if (out) *out = event;
+      return true;
+    }
+  }
+  return false;
+}
+
+void XvfbTest::Drain(uint32_t ms) {
+  uint32_t start = backend_->Now();
+  plat::HostEvent event;
+  while (backend_->Now() - start < ms) backend_->WaitEvent(&event, 20);
+}
+
+Window XvfbTest::CreateTestWindow(int x, int y, int width, int height, unsigned long background) {
+  Window window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), x, y, width, height, 0, 0, background);
+  XSelectInput(display_, window, StructureNotifyMask);
+  XMapWindow(display_, window);
+  XEvent event;
+  do XNextEvent(display_, &event);
+  while (event.type != MapNotify);
+  XSelectInput(display_, window, NoEventMask);
+  return window;
+}
+
+}  // namespace sdltest
