@@ -57,6 +57,7 @@ SdlBackend::~SdlBackend() {
   X11Sync(display_);
   RestoreTerminateHandlers();
   X11RemoveErrorTolerance();
+  if (audioState_ == 1) SDL_QuitSubSystem(SDL_INIT_AUDIO);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
 }
