@@ -11,7 +11,8 @@ namespace plat::user {
 std::shared_ptr<WindowClass> FindClass(LPCSTR name) {
   if (!name) return nullptr;
   for (auto& cls : S().classes) {
-    if (IS_INTRESOURCE(name) ? cls->atom == reinterpret_cast<uintptr_t>(name) : strcasecmp(cls->name.c_str(), name) == 0)
+    if (IS_INTRESOURCE(name) ? cls->atom == reinterpret_cast<uintptr_t>(name)
+                             : strcasecmp(cls->name.c_str(), name) == 0)
       return cls;
   }
   return nullptr;

@@ -52,8 +52,10 @@ extern "C" LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPA
     }
     case WM_PAINT: {
       PAINTSTRUCT ps;
-      if (BeginPaint(hWnd, &ps)) EndPaint(hWnd, &ps);
-      else ValidateRect(hWnd, nullptr);
+      if (BeginPaint(hWnd, &ps))
+        EndPaint(hWnd, &ps);
+      else
+        ValidateRect(hWnd, nullptr);
       return 0;
     }
     case WM_SETTEXT:
@@ -92,9 +94,8 @@ extern "C" LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPA
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC:
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(Msg == WM_CTLCOLOREDIT || Msg == WM_CTLCOLORLISTBOX
-                                                            ? COLOR_WINDOW
-                                                            : COLOR_3DFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(
+          Msg == WM_CTLCOLOREDIT || Msg == WM_CTLCOLORLISTBOX ? COLOR_WINDOW : COLOR_3DFACE));
   }
   return 0;
 }

@@ -13,7 +13,8 @@ namespace {
 RECT ScreenBounds() { return RECT{0, 0, CurrentBackend().ScreenWidth(), CurrentBackend().ScreenHeight()}; }
 
 RECT Intersect(const RECT& a, const RECT& b) {
-  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+         std::min(a.bottom, b.bottom)};
   if (r.left >= r.right || r.top >= r.bottom) r = RECT{0, 0, 0, 0};
   return r;
 }
@@ -33,12 +34,14 @@ bool MoveInternal(HWND hwnd, int x, int y, int width, int height, bool move, boo
     now.right = now.left + std::max(width, 0);
     now.bottom = now.top + std::max(height, 0);
   }
-  if (now.left == old.left && now.top == old.top && now.right == old.right && now.bottom == old.bottom) return true;
+  if (now.left == old.left && now.top == old.top && now.right == old.right && now.bottom == old.bottom)
+    return true;
   bool shown = VisibleDeep(window);
   RECT oldScreen = WindowScreenRect(window);
   window->rect = now;
   if (window->native)
-    CurrentBackend().MoveNative(window->native, now.left, now.top, now.right - now.left, now.bottom - now.top);
+    CurrentBackend().MoveNative(window->native, now.left, now.top, now.right - now.left,
+                                now.bottom - now.top);
   if (shown) {
     ExposeScreenArea(oldScreen, hwnd);
     if (repaint) InvalidateClient(window, nullptr, true, true);
@@ -81,7 +84,8 @@ bool GetDrawTarget(HWND hwnd, bool wholeWindow, DrawTarget* out) {
   out->originX = own.left;
   out->originY = own.top;
   RECT clip = Intersect(own, RECT{0, 0, surface->width, surface->height});
-  for (Window* w = window->parent ? Find(window->parent) : nullptr; w; w = w->parent ? Find(w->parent) : nullptr)
+  for (Window* w = window->parent ? Find(window->parent) : nullptr; w;
+       w = w->parent ? Find(w->parent) : nullptr)
     clip = Intersect(clip, toSurface(ScreenRect(w)));
   // A hidden window has nothing on the screen to draw on.
   if (!VisibleDeep(window)) clip = RECT{0, 0, 0, 0};
@@ -189,7 +193,8 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
     }
     if (window->native && order.front() == hWnd) CurrentBackend().RaiseNative(window->native);
   }
-  if (!MoveInternal(hWnd, X, Y, cx, cy, !(uFlags & SWP_NOMOVE), !(uFlags & SWP_NOSIZE), !(uFlags & SWP_NOREDRAW)))
+  if (!MoveInternal(hWnd, X, Y, cx, cy, !(uFlags & SWP_NOMOVE), !(uFlags & SWP_NOSIZE),
+                    !(uFlags & SWP_NOREDRAW)))
     return FALSE;
   if (uFlags & SWP_SHOWWINDOW)
     ShowWindow(hWnd, (uFlags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);

@@ -102,8 +102,12 @@ void CloseAll(UINT message, WPARAM wParam) {
 
 void Convert(const HostEvent& e) {
   switch (e.kind) {
-    case HostEvent::kKeyDown: Key(e, true); break;
-    case HostEvent::kKeyUp: Key(e, false); break;
+    case HostEvent::kKeyDown:
+      Key(e, true);
+      break;
+    case HostEvent::kKeyUp:
+      Key(e, false);
+      break;
     case HostEvent::kChar: {
       State& s = S();
       HWND target = s.focus ? s.focus : s.active;
@@ -112,7 +116,9 @@ void Convert(const HostEvent& e) {
     }
     case HostEvent::kMouseMove:
     case HostEvent::kButtonDown:
-    case HostEvent::kButtonUp: Mouse(e); break;
+    case HostEvent::kButtonUp:
+      Mouse(e);
+      break;
     case HostEvent::kActivateApp:
       if (e.value)
         ReactivateApp();
@@ -132,8 +138,11 @@ void Convert(const HostEvent& e) {
     case HostEvent::kParentGone:
       if (HWND hwnd = FindByNative(e.window)) DestroyWindow(hwnd);
       break;
-    case HostEvent::kTerminate: CloseAll(WM_CLOSE, 0); break;
-    case HostEvent::kNone: break;
+    case HostEvent::kTerminate:
+      CloseAll(WM_CLOSE, 0);
+      break;
+    case HostEvent::kNone:
+      break;
   }
 }
 
@@ -193,15 +202,31 @@ void TookInputMessage(const MSG& message) {
   };
   switch (message.message) {
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: set(message.wParam & 0xFF, true); break;
+    case WM_SYSKEYDOWN:
+      set(message.wParam & 0xFF, true);
+      break;
     case WM_KEYUP:
-    case WM_SYSKEYUP: set(message.wParam & 0xFF, false); break;
-    case WM_LBUTTONDOWN: set(VK_LBUTTON, true); break;
-    case WM_LBUTTONUP: set(VK_LBUTTON, false); break;
-    case WM_RBUTTONDOWN: set(VK_RBUTTON, true); break;
-    case WM_RBUTTONUP: set(VK_RBUTTON, false); break;
-    case WM_MBUTTONDOWN: set(VK_MBUTTON, true); break;
-    case WM_MBUTTONUP: set(VK_MBUTTON, false); break;
+    case WM_SYSKEYUP:
+      set(message.wParam & 0xFF, false);
+      break;
+    case WM_LBUTTONDOWN:
+      set(VK_LBUTTON, true);
+      break;
+    case WM_LBUTTONUP:
+      set(VK_LBUTTON, false);
+      break;
+    case WM_RBUTTONDOWN:
+      set(VK_RBUTTON, true);
+      break;
+    case WM_RBUTTONUP:
+      set(VK_RBUTTON, false);
+      break;
+    case WM_MBUTTONDOWN:
+      set(VK_MBUTTON, true);
+      break;
+    case WM_MBUTTONUP:
+      set(VK_MBUTTON, false);
+      break;
   }
 }
 

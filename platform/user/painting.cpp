@@ -29,7 +29,8 @@ void FillScreen(const RECT& area, COLORREF colour) {
     int best = 0, bestDistance = 1 << 30;
     for (int i = 0; i < 256; ++i) {
       const PALETTEENTRY& e = palette.entries[i];
-      int dr = e.peRed - GetRValue(colour), dg = e.peGreen - GetGValue(colour), db = e.peBlue - GetBValue(colour);
+      int dr = e.peRed - GetRValue(colour), dg = e.peGreen - GetGValue(colour),
+          db = e.peBlue - GetBValue(colour);
       int distance = dr * dr + dg * dg + db * db;
       if (distance < bestDistance) best = i, bestDistance = distance;
     }
@@ -39,8 +40,9 @@ void FillScreen(const RECT& area, COLORREF colour) {
   } else {
     uint32_t value = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
     for (int y = r.top; y < r.bottom; ++y)
-      std::fill_n(reinterpret_cast<uint32_t*>(screen->pixels + static_cast<size_t>(y) * screen->pitch) + r.left,
-                  r.right - r.left, value);
+      std::fill_n(
+          reinterpret_cast<uint32_t*>(screen->pixels + static_cast<size_t>(y) * screen->pitch) + r.left,
+          r.right - r.left, value);
   }
   CurrentBackend().Present(nullptr, &r, 1);
 }
@@ -54,8 +56,9 @@ void InvalidateClient(Window* window, const RECT* rect, bool erase, bool childre
   RECT area = rect ? Intersect(*rect, client) : client;
   if (Empty(area)) return;
   if (window->hasUpdate) {
-    window->update = RECT{std::min(window->update.left, area.left), std::min(window->update.top, area.top),
-                          std::max(window->update.right, area.right), std::max(window->update.bottom, area.bottom)};
+    window->update =
+        RECT{std::min(window->update.left, area.left), std::min(window->update.top, area.top),
+             std::max(window->update.right, area.right), std::max(window->update.bottom, area.bottom)};
   } else {
     window->update = area;
     window->hasUpdate = true;
@@ -115,7 +118,8 @@ BOOL WINAPI ValidateRect(HWND hWnd, const RECT* lpRect) {
   }
   // One rectangle per window: validating a part that covers it whole empties it.
   const RECT& u = window->update;
-  if (lpRect->left <= u.left && lpRect->top <= u.top && lpRect->right >= u.right && lpRect->bottom >= u.bottom) {
+  if (lpRect->left <= u.left && lpRect->top <= u.top && lpRect->right >= u.right &&
+      lpRect->bottom >= u.bottom) {
     window->hasUpdate = false;
     window->erase = false;
   }
@@ -134,7 +138,8 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   lpPaint->hdc = dc;
   lpPaint->rcPaint = paint;
   lpPaint->fErase = TRUE;
-  if (erase && dc) lpPaint->fErase = CallProc(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
+  if (erase && dc)
+    lpPaint->fErase = CallProc(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
   return dc;
 }
 

@@ -104,8 +104,9 @@ void PostInputMessage(const MSG& message) { S().input.push_back(message); }
 
 void PurgeMessagesOf(HWND hwnd) {
   for (std::deque<MSG>* queue : {&S().posted, &S().input}) {
-    queue->erase(std::remove_if(queue->begin(), queue->end(), [hwnd](const MSG& m) { return m.hwnd == hwnd; }),
-                 queue->end());
+    queue->erase(
+        std::remove_if(queue->begin(), queue->end(), [hwnd](const MSG& m) { return m.hwnd == hwnd; }),
+        queue->end());
   }
 }
 
@@ -154,7 +155,8 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
   }
   for (;;) {
     Service();
-    if (PeekOnce(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true)) return lpMsg->message == WM_QUIT ? FALSE : TRUE;
+    if (PeekOnce(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true))
+      return lpMsg->message == WM_QUIT ? FALSE : TRUE;
     if (hWnd && hWnd != kThreadOnly && !Find(hWnd)) {
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return -1;
@@ -167,12 +169,15 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     bool any = false;
     uint32_t next = 0;
     CheckTimers(now, &any, &next);
-    if (any) wait = std::min<uint32_t>(wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(next - now), 1)));
+    if (any)
+      wait = std::min<uint32_t>(
+          wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(next - now), 1)));
     uint32_t deadline = 0;
     if (NextDueTime(&deadline))
       wait = std::min<uint32_t>(wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(deadline - now), 1)));
     if (WatchdogDeadline(&deadline))
-      wait = std::min<uint32_t>(wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(deadline - now), 1)));
+      wait = std::min<uint32_t>(
+          wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(deadline - now), 1)));
     PumpHostEvents(wait);
   }
 }

@@ -101,28 +101,41 @@ BOOL WINAPI SetCursorPos(int X, int Y) {
 int WINAPI GetSystemMetrics(int nIndex) {
   Backend& backend = CurrentBackend();
   switch (nIndex) {
-    case SM_CXSCREEN: return backend.ScreenWidth();
-    case SM_CYSCREEN: return backend.ScreenHeight();
-    case SM_CXFULLSCREEN: return backend.ScreenWidth();
-    case SM_CYFULLSCREEN: return backend.ScreenHeight() - 18;
+    case SM_CXSCREEN:
+      return backend.ScreenWidth();
+    case SM_CYSCREEN:
+      return backend.ScreenHeight();
+    case SM_CXFULLSCREEN:
+      return backend.ScreenWidth();
+    case SM_CYFULLSCREEN:
+      return backend.ScreenHeight() - 18;
     case SM_CXVSCROLL:
     case SM_CYHSCROLL:
-    case SM_CXHSCROLL: return 16;
-    case SM_CYCAPTION: return 18;
+    case SM_CXHSCROLL:
+      return 16;
+    case SM_CYCAPTION:
+      return 18;
     case SM_CXBORDER:
-    case SM_CYBORDER: return 1;
+    case SM_CYBORDER:
+      return 1;
     case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME: return 3;
+    case SM_CYDLGFRAME:
+      return 3;
     case SM_CXICON:
     case SM_CYICON:
     case SM_CXCURSOR:
-    case SM_CYCURSOR: return 32;
-    case SM_CYMENU: return 18;
-    case SM_MOUSEPRESENT: return 1;
+    case SM_CYCURSOR:
+      return 32;
+    case SM_CYMENU:
+      return 18;
+    case SM_MOUSEPRESENT:
+      return 1;
     case SM_CXEDGE:
-    case SM_CYEDGE: return 2;
+    case SM_CYEDGE:
+      return 2;
     case SM_CXSMICON:
-    case SM_CYSMICON: return 16;
+    case SM_CYSMICON:
+      return 16;
   }
   return 0;
 }

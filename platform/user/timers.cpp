@@ -26,8 +26,9 @@ void CheckTimers(uint32_t now, bool* any, uint32_t* next) {
 
 void KillTimersOf(HWND hwnd) {
   auto& timers = S().timers;
-  timers.erase(std::remove_if(timers.begin(), timers.end(), [hwnd](const Timer& t) { return t.hwnd == hwnd; }),
-               timers.end());
+  timers.erase(
+      std::remove_if(timers.begin(), timers.end(), [hwnd](const Timer& t) { return t.hwnd == hwnd; }),
+      timers.end());
 }
 
 }  // namespace plat::user

@@ -87,8 +87,8 @@ struct State {
   HWND lastActive = nullptr;
   HWND focus = nullptr;
   HWND capture = nullptr;
-  uint8_t keys[256] = {};       // as input arrives: bit 0x80 down, bit 0x01 toggled
-  uint8_t syncKeys[256] = {};   // as of the last input message taken from the queue
+  uint8_t keys[256] = {};      // as input arrives: bit 0x80 down, bit 0x01 toggled
+  uint8_t syncKeys[256] = {};  // as of the last input message taken from the queue
 
   uint32_t startTime = 0;
   bool escapeSent = false;
@@ -111,14 +111,14 @@ LRESULT CallProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Geometry.
 RECT FrameInsets(DWORD style, DWORD exStyle);  // caption and borders around the client area
-POINT ClientOrigin(const Window* window);  // screen position of the client's (0, 0)
-RECT ClientRect(const Window* window);     // (0, 0, width, height)
-RECT ScreenRect(const Window* window);     // the client area on the screen
-RECT WindowScreenRect(const Window* window);  // the whole window on the screen
-Window* NativeHolder(Window* window);      // the ancestor with the native window
-bool VisibleDeep(const Window* window);    // the window and all its ancestors visible
+POINT ClientOrigin(const Window* window);      // screen position of the client's (0, 0)
+RECT ClientRect(const Window* window);         // (0, 0, width, height)
+RECT ScreenRect(const Window* window);         // the client area on the screen
+RECT WindowScreenRect(const Window* window);   // the whole window on the screen
+Window* NativeHolder(Window* window);          // the ancestor with the native window
+bool VisibleDeep(const Window* window);        // the window and all its ancestors visible
 bool IsSelfOrDescendant(HWND ancestor, HWND hwnd);
-HWND WindowFromScreenPoint(POINT pt);      // deepest visible own window, or null
+HWND WindowFromScreenPoint(POINT pt);  // deepest visible own window, or null
 
 // Painting.
 void InvalidateClient(Window* window, const RECT* rect, bool erase, bool children);

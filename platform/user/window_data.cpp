@@ -18,13 +18,20 @@ LONG_PTR GetLong(HWND hwnd, int index, size_t size) {
     return 0;
   }
   switch (index) {
-    case GWL_STYLE: return static_cast<LONG>(window->style);
-    case GWL_EXSTYLE: return static_cast<LONG>(window->exStyle);
-    case GWLP_ID: return window->id;
-    case GWLP_USERDATA: return window->userData;
-    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(window->proc);
-    case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(window->instance);
-    case GWLP_HWNDPARENT: return reinterpret_cast<LONG_PTR>(GetParent(hwnd));
+    case GWL_STYLE:
+      return static_cast<LONG>(window->style);
+    case GWL_EXSTYLE:
+      return static_cast<LONG>(window->exStyle);
+    case GWLP_ID:
+      return window->id;
+    case GWLP_USERDATA:
+      return window->userData;
+    case GWLP_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(window->proc);
+    case GWLP_HINSTANCE:
+      return reinterpret_cast<LONG_PTR>(window->instance);
+    case GWLP_HWNDPARENT:
+      return reinterpret_cast<LONG_PTR>(GetParent(hwnd));
   }
   if (!ExtraSlot(window, index, size)) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -48,12 +55,24 @@ LONG_PTR SetLong(HWND hwnd, int index, LONG_PTR value, size_t size) {
   }
   LONG_PTR old = GetLong(hwnd, index, size);
   switch (index) {
-    case GWL_STYLE: window->style = static_cast<DWORD>(value); return old;
-    case GWL_EXSTYLE: window->exStyle = static_cast<DWORD>(value); return old;
-    case GWLP_ID: window->id = value; return old;
-    case GWLP_USERDATA: window->userData = value; return old;
-    case GWLP_WNDPROC: window->proc = reinterpret_cast<WNDPROC>(value); return old;
-    case GWLP_HINSTANCE: window->instance = reinterpret_cast<HINSTANCE>(value); return old;
+    case GWL_STYLE:
+      window->style = static_cast<DWORD>(value);
+      return old;
+    case GWL_EXSTYLE:
+      window->exStyle = static_cast<DWORD>(value);
+      return old;
+    case GWLP_ID:
+      window->id = value;
+      return old;
+    case GWLP_USERDATA:
+      window->userData = value;
+      return old;
+    case GWLP_WNDPROC:
+      window->proc = reinterpret_cast<WNDPROC>(value);
+      return old;
+    case GWLP_HINSTANCE:
+      window->instance = reinterpret_cast<HINSTANCE>(value);
+      return old;
     case GWLP_HWNDPARENT:
       if (!window->parent) window->owner = reinterpret_cast<HWND>(value);
       return old;
@@ -75,7 +94,9 @@ LONG_PTR SetLong(HWND hwnd, int index, LONG_PTR value, size_t size) {
 
 extern "C" {
 
-LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) { return static_cast<LONG>(GetLong(hWnd, nIndex, sizeof(LONG))); }
+LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
+  return static_cast<LONG>(GetLong(hWnd, nIndex, sizeof(LONG)));
+}
 
 LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
   return static_cast<LONG>(SetLong(hWnd, nIndex, dwNewLong, sizeof(LONG)));
@@ -104,7 +125,8 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
   if (!lpString || nMaxCount <= 0) return 0;
   lpString[0] = '\0';
   if (!Find(hWnd)) return 0;
-  return static_cast<int>(CallProc(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
+  return static_cast<int>(
+      CallProc(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
 }
 
 int WINAPI GetWindowTextLengthA(HWND hWnd) {

@@ -1,6 +1,6 @@
 // The multimedia clock: the same millisecond clock as GetTickCount.
-#include <windows.h>
 #include <mmsystem.h>
+#include <windows.h>
 
 #include "core/backend.h"
 

@@ -92,9 +92,9 @@ void HeadlessBackend::Sleep(uint32_t ms) {
 void HeadlessBackend::Script(HostEvent event, uint32_t at) {
   Scripted entry{at, scriptOrder_++, event};
   // Keep the script sorted by time; equal times keep their order.
-  auto position = std::upper_bound(script_.begin(), script_.end(), entry, [](const Scripted& a, const Scripted& b) {
-    return static_cast<int32_t>(a.at - b.at) < 0;
-  });
+  auto position = std::upper_bound(
+      script_.begin(), script_.end(), entry,
+      [](const Scripted& a, const Scripted& b) { return static_cast<int32_t>(a.at - b.at) < 0; });
   script_.insert(position, entry);
 }
 
@@ -235,19 +235,14 @@ void HeadlessBackend::Record() {
   std::filesystem::create_directories(options_.recordDir, ignored);
   char name[32];
   std::snprintf(name, sizeof name, "frame-%06d.png", ++frameNumber_);
-  std::vector<uint32_t> rgb(static_cast<size_t>(screen_.width) * screen_.height);
-  for (int y = 0; y < screen_.height; ++y)
-    for (int x = 0; x < screen_.width; ++x) {
-      COLORREF c = Pixel(x, y);
-      rgb[static_cast<size_t>(y) * screen_.width + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-    }
-  WriteRgbPng((std::filesystem::path(options_.recordDir) / name).string(), screen_.width, screen_.height, rgb);
+  SavePng((std::filesystem::path(options_.recordDir) / name).string());
 }
 
 COLORREF HeadlessBackend::Pixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= screen_.width || y >= screen_.height) return CLR_INVALID;
   if (depth_ == 8) {
-    const PALETTEENTRY& e = TheSystemPalette().entries[screen_.pixels[static_cast<size_t>(y) * screen_.pitch + x]];
+    const PALETTEENTRY& e =
+        TheSystemPalette().entries[screen_.pixels[static_cast<size_t>(y) * screen_.pitch + x]];
     return RGB(e.peRed, e.peGreen, e.peBlue);
   }
   uint32_t v = reinterpret_cast<const uint32_t*>(screen_.pixels + static_cast<size_t>(y) * screen_.pitch)[x];
@@ -259,7 +254,8 @@ bool HeadlessBackend::SavePng(const std::string& path) const {
   for (int y = 0; y < screen_.height; ++y)
     for (int x = 0; x < screen_.width; ++x) {
       COLORREF c = Pixel(x, y);
-      rgb[static_cast<size_t>(y) * screen_.width + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+      rgb[static_cast<size_t>(y) * screen_.width + x] =
+          (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
     }
   return WriteRgbPng(path, screen_.width, screen_.height, rgb);
 }
@@ -286,8 +282,9 @@ uint64_t HeadlessBackend::CreateForeign(int x, int y, int width, int height) {
 }
 
 void HeadlessBackend::DestroyForeign(uint64_t id) {
-  foreign_.erase(std::remove_if(foreign_.begin(), foreign_.end(), [id](const Foreign& f) { return f.id == id; }),
-                 foreign_.end());
+  foreign_.erase(
+      std::remove_if(foreign_.begin(), foreign_.end(), [id](const Foreign& f) { return f.id == id; }),
+      foreign_.end());
   for (const auto& window : windows_) {
     if (window->foreignParent != id) continue;
     HostEvent gone;

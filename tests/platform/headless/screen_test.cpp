@@ -1,10 +1,10 @@
 // The headless screen: virtual time, scripted input, pixels, screenshots,
 // message boxes and foreign windows.
 #include <gtest/gtest.h>
-#include <png.h>
-#include <windows.h>
 #include <mmsystem.h>
+#include <png.h>
 #include <unistd.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -108,7 +108,8 @@ namespace {
 
 TEST(HeadlessFiles, ScreenshotAtTheEndAndAFramePerPresent) {
   namespace fs = std::filesystem;
-  fs::path dir = fs::temp_directory_path() / ("orvanel-record-" + std::to_string(static_cast<long>(getpid())));
+  fs::path dir =
+      fs::temp_directory_path() / ("orvanel-record-" + std::to_string(static_cast<long>(getpid())));
   fs::remove_all(dir);
   host::Shutdown();
   host::Options options;
@@ -136,6 +137,28 @@ TEST(HeadlessFiles, ScreenshotAtTheEndAndAFramePerPresent) {
   png_image_free(&image);
   host::Shutdown();
   fs::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HeadlessRealTime, FollowsTheClock) {
+  host::Shutdown();
+  host::Options options;
+  options.backend = "headless";
+  options.width = 32;
+  options.height = 16;
+  options.realTime = true;
+  ASSERT_TRUE(host::Init(options));
+  DWORD start = GetTickCount();
+  Sleep(30);
+  DWORD slept = GetTickCount() - start;
+  EXPECT_GE(slept, 30u);
+  EXPECT_LT(slept, 2000u);
+  headless::Advance(10000);  // only virtual time can be pushed on
+  EXPECT_LT(GetTickCount() - start, 5000u);
+  host::Shutdown();
 }
 
 }  // namespace

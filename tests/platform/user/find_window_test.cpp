@@ -35,7 +35,10 @@ class FindWindow : public testsupport::HeadlessTest {
   }
   void WriteEntry(long pid, uint64_t id, const char* cls, const char* title) {
     std::filesystem::create_directories(Listing());
-    std::ofstream(Listing() / (std::to_string(id) + ".win")) << pid << '\n' << cls << '\n' << title << '\n' << id << '\n';
+    std::ofstream(Listing() / (std::to_string(id) + ".win")) << pid << '\n'
+                                                             << cls << '\n'
+                                                             << title << '\n'
+                                                             << id << '\n';
   }
 };
 

@@ -7,8 +7,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <thread>
 #include <filesystem>
+#include <thread>
 
 #include "message_log.h"
 #include "orvanel/headless.h"
@@ -53,7 +53,8 @@ TEST_F(Input, CreatingAVisibleWindowActivatesAndFocusesIt) {
   EXPECT_EQ(GetFocus(), hwnd);
   Strings names = Names(hwnd);
   Strings tail(names.begin() + 4, names.end());
-  EXPECT_EQ(tail, (Strings{"WM_SHOWWINDOW", "WM_ACTIVATEAPP", "WM_NCACTIVATE", "WM_ACTIVATE", "WM_SETFOCUS"}));
+  EXPECT_EQ(tail,
+            (Strings{"WM_SHOWWINDOW", "WM_ACTIVATEAPP", "WM_NCACTIVATE", "WM_ACTIVATE", "WM_SETFOCUS"}));
 }
 
 TEST_F(Input, KeysGoToTheFocusWindowAndTranslateToCharacters) {
@@ -73,11 +74,13 @@ TEST_F(Input, KeysGoToTheFocusWindowAndTranslateToCharacters) {
   for (const MSG& m : keys) {
     EXPECT_EQ(m.hwnd, child);
     std::string name = usertest::Name(m.message);
-    if (m.message == WM_CHAR || m.message == WM_SYSCHAR) name += std::string(" ") + static_cast<char>(m.wParam);
+    if (m.message == WM_CHAR || m.message == WM_SYSCHAR)
+      name += std::string(" ") + static_cast<char>(m.wParam);
     got.push_back(name);
   }
-  EXPECT_EQ(got, (Strings{"WM_KEYDOWN", "WM_CHAR a", "WM_KEYUP", "WM_KEYDOWN", "WM_KEYDOWN", "WM_CHAR B", "WM_KEYUP",
-                          "WM_KEYUP", "WM_SYSKEYDOWN", "WM_SYSKEYDOWN", "0x262 x", "WM_SYSKEYUP", "WM_SYSKEYUP"}));
+  EXPECT_EQ(got, (Strings{"WM_KEYDOWN", "WM_CHAR a", "WM_KEYUP", "WM_KEYDOWN", "WM_KEYDOWN", "WM_CHAR B",
+                          "WM_KEYUP", "WM_KEYUP", "WM_SYSKEYDOWN", "WM_SYSKEYDOWN", "0x262 x", "WM_SYSKEYUP",
+                          "WM_SYSKEYUP"}));
   EXPECT_EQ(GetKeyState(VK_SHIFT) & 0x8000, 0);
 }
 
@@ -197,7 +200,8 @@ TEST_F(Input, GetMessageWithNothingToComeWaitsForRealUntilASignal) {
 class Watchdog : public Input {
  protected:
   static std::string Shot() {
-    return (std::filesystem::temp_directory_path() / ("orvanel-watchdog-" + std::to_string(getpid()) + ".png"))
+    return (std::filesystem::temp_directory_path() /
+            ("orvanel-watchdog-" + std::to_string(getpid()) + ".png"))
         .string();
   }
   void SetUp() override {

@@ -23,17 +23,38 @@ std::vector<Logged>& Log() {
 
 std::string Name(UINT message) {
   static const std::map<UINT, std::string> names = {
-      {WM_CREATE, "WM_CREATE"},         {WM_DESTROY, "WM_DESTROY"},       {WM_MOVE, "WM_MOVE"},
-      {WM_SIZE, "WM_SIZE"},             {WM_ACTIVATE, "WM_ACTIVATE"},     {WM_SETFOCUS, "WM_SETFOCUS"},
-      {WM_KILLFOCUS, "WM_KILLFOCUS"},   {WM_PAINT, "WM_PAINT"},           {WM_CLOSE, "WM_CLOSE"},
-      {WM_ERASEBKGND, "WM_ERASEBKGND"}, {WM_SHOWWINDOW, "WM_SHOWWINDOW"}, {WM_ACTIVATEAPP, "WM_ACTIVATEAPP"},
-      {WM_SETCURSOR, "WM_SETCURSOR"},   {WM_NCCREATE, "WM_NCCREATE"},     {WM_NCDESTROY, "WM_NCDESTROY"},
-      {WM_NCACTIVATE, "WM_NCACTIVATE"}, {WM_KEYDOWN, "WM_KEYDOWN"},       {WM_KEYUP, "WM_KEYUP"},
-      {WM_CHAR, "WM_CHAR"},             {WM_SYSKEYDOWN, "WM_SYSKEYDOWN"}, {WM_SYSKEYUP, "WM_SYSKEYUP"},
-      {WM_SYSCOMMAND, "WM_SYSCOMMAND"}, {WM_TIMER, "WM_TIMER"},           {WM_MOUSEMOVE, "WM_MOUSEMOVE"},
-      {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"}, {WM_LBUTTONUP, "WM_LBUTTONUP"}, {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"},
-      {WM_SETTEXT, "WM_SETTEXT"},       {WM_GETTEXT, "WM_GETTEXT"},       {WM_GETTEXTLENGTH, "WM_GETTEXTLENGTH"},
-      {WM_ENABLE, "WM_ENABLE"},         {WM_CAPTURECHANGED, "WM_CAPTURECHANGED"},
+      {WM_CREATE, "WM_CREATE"},
+      {WM_DESTROY, "WM_DESTROY"},
+      {WM_MOVE, "WM_MOVE"},
+      {WM_SIZE, "WM_SIZE"},
+      {WM_ACTIVATE, "WM_ACTIVATE"},
+      {WM_SETFOCUS, "WM_SETFOCUS"},
+      {WM_KILLFOCUS, "WM_KILLFOCUS"},
+      {WM_PAINT, "WM_PAINT"},
+      {WM_CLOSE, "WM_CLOSE"},
+      {WM_ERASEBKGND, "WM_ERASEBKGND"},
+      {WM_SHOWWINDOW, "WM_SHOWWINDOW"},
+      {WM_ACTIVATEAPP, "WM_ACTIVATEAPP"},
+      {WM_SETCURSOR, "WM_SETCURSOR"},
+      {WM_NCCREATE, "WM_NCCREATE"},
+      {WM_NCDESTROY, "WM_NCDESTROY"},
+      {WM_NCACTIVATE, "WM_NCACTIVATE"},
+      {WM_KEYDOWN, "WM_KEYDOWN"},
+      {WM_KEYUP, "WM_KEYUP"},
+      {WM_CHAR, "WM_CHAR"},
+      {WM_SYSKEYDOWN, "WM_SYSKEYDOWN"},
+      {WM_SYSKEYUP, "WM_SYSKEYUP"},
+      {WM_SYSCOMMAND, "WM_SYSCOMMAND"},
+      {WM_TIMER, "WM_TIMER"},
+      {WM_MOUSEMOVE, "WM_MOUSEMOVE"},
+      {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
+      {WM_LBUTTONUP, "WM_LBUTTONUP"},
+      {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"},
+      {WM_SETTEXT, "WM_SETTEXT"},
+      {WM_GETTEXT, "WM_GETTEXT"},
+      {WM_GETTEXTLENGTH, "WM_GETTEXTLENGTH"},
+      {WM_ENABLE, "WM_ENABLE"},
+      {WM_CAPTURECHANGED, "WM_CAPTURECHANGED"},
   };
   auto it = names.find(message);
   return it != names.end() ? it->second : "0x" + std::to_string(message);
@@ -61,7 +82,8 @@ void RegisterLoggingClass(HBRUSH background) {
 }
 
 HWND Create(DWORD style, int x, int y, int w, int h, HWND parent, const char* title, DWORD exStyle) {
-  return CreateWindowExA(exStyle, "UserTestWindow", title, style, x, y, w, h, parent, nullptr, nullptr, nullptr);
+  return CreateWindowExA(exStyle, "UserTestWindow", title, style, x, y, w, h, parent, nullptr, nullptr,
+                         nullptr);
 }
 
 }  // namespace usertest

@@ -79,9 +79,9 @@ class NestedLoop : public testsupport::HeadlessTest {
     RegisterClassA(&wc);
   }
   int Run() {
-    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, "WindowsScreenSaverClass", "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0,
-                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                nullptr, nullptr);
+    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, "WindowsScreenSaverClass", "Screen Saver",
+                                WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
     EXPECT_TRUE(hwnd);
     SetForegroundWindow(hwnd);
     MSG msg;

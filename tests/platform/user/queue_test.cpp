@@ -120,7 +120,8 @@ TEST_F(Queue, TimerFiresOnlyWhenTheQueueIsOtherwiseEmptyOncePerPeriod) {
   // A 50 ms polling loop: the timer comes at 50, 100, 150 ...
   std::vector<DWORD> fired;
   while (fired.size() < 3) {
-    if (PeekMessageA(&msg, hwnd, 0, 0, PM_REMOVE) && msg.message == WM_TIMER) fired.push_back(msg.time - start);
+    if (PeekMessageA(&msg, hwnd, 0, 0, PM_REMOVE) && msg.message == WM_TIMER)
+      fired.push_back(msg.time - start);
   }
   EXPECT_EQ(fired, (std::vector<DWORD>{50, 100, 150}));
   // Late collection: one pending message however many periods passed.

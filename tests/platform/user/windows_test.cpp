@@ -42,7 +42,8 @@ TEST_F(Windows, ClassesAreNamedWithoutRegardToCase) {
   ASSERT_TRUE(GetClassInfoA(nullptr, "WINDOWSSCREENSAVERCLASS", &info));
   EXPECT_EQ(info.cbWndExtra, 8);
   EXPECT_STREQ(info.lpszClassName, "WindowsScreenSaverClass");
-  HWND hwnd = CreateWindowExA(0, MAKEINTATOM(atom), "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND hwnd =
+      CreateWindowExA(0, MAKEINTATOM(atom), "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(hwnd);
   char name[64];
   EXPECT_EQ(GetClassNameA(hwnd, name, sizeof name), 23);
@@ -64,7 +65,8 @@ TEST_F(Windows, CreationSendsNcCreateThenCreateAndCanBeRefused) {
   wc.lpfnWndProc = RefuseCreate;
   wc.lpszClassName = "Refuses";
   RegisterClassA(&wc);
-  EXPECT_EQ(CreateWindowExA(0, "Refuses", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(CreateWindowExA(0, "Refuses", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr),
+            nullptr);
   EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr),
             nullptr);
 }
@@ -250,7 +252,53 @@ TEST_F(Windows, CaptionAndFrameSurroundTheClientArea) {
 
   // An overlapped window gets its caption whatever it asks for.
   HWND overlapped = Create(WS_OVERLAPPED, 0, 0, 100, 100);
-  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(overlapped, GWL_STYLE)) & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(overlapped, GWL_STYLE)) & WS_CAPTION,
+            static_cast<DWORD>(WS_CAPTION));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Windows, ShowEnableAndStacking) {
+  HWND a = Create(WS_POPUP, 0, 0, 100, 100);
+  EXPECT_FALSE(IsWindowVisible(a));
+  EXPECT_FALSE(ShowWindow(a, SW_SHOWNA));  // was hidden
+  EXPECT_TRUE(IsWindowVisible(a));
+  EXPECT_EQ(GetActiveWindow(), nullptr);  // shown without activation
+  EXPECT_TRUE(ShowWindow(a, SW_SHOW));
+  EXPECT_EQ(GetActiveWindow(), a);
+
+  HWND child = Create(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, a);
+  EXPECT_TRUE(IsWindowEnabled(child));
+  SetFocus(child);
+  usertest::Log().clear();
+  EXPECT_FALSE(EnableWindow(child, FALSE));
+  EXPECT_TRUE(EnableWindow(child, FALSE));  // was disabled already
+  EXPECT_FALSE(IsWindowEnabled(child));
+  EXPECT_EQ(GetFocus(), nullptr);  // a disabled window loses the focus
+  EXPECT_EQ(Names(child), (Strings{"WM_KILLFOCUS", "WM_ENABLE"}));
+
+  // The window on top gets the mouse; SetWindowPos changes who is on top.
+  HWND b = Create(WS_POPUP | WS_VISIBLE, 50, 50, 100, 100);
+  POINT overlap{60, 60};
+  EXPECT_EQ(WindowFromPoint(overlap), b);
+  SetWindowPos(b, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_EQ(WindowFromPoint(overlap), a);
+  POINT inChild{5, 5};
+  EXPECT_EQ(WindowFromPoint(inChild), child);
+  EXPECT_TRUE(IsChild(a, child));
+  EXPECT_FALSE(IsChild(b, child));
+}
+
+TEST_F(Windows, UpdateWindowPaintsAtOnce) {
+  HWND hwnd = Create(WS_POPUP | WS_VISIBLE, 0, 0, 20, 20);
+  usertest::Log().clear();
+  UpdateWindow(hwnd);
+  EXPECT_EQ(Names(hwnd), (Strings{"WM_PAINT", "WM_ERASEBKGND"}));
+  usertest::Log().clear();
+  UpdateWindow(hwnd);  // nothing left to paint
+  EXPECT_TRUE(Names(hwnd).empty());
 }
 
 }  // namespace
