@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "backends/sdl2/sdl_signals.h"
 #include "backends/sdl2/x11_windows.h"
+#include "core/signals.h"
 
 namespace plat {
 namespace sdl {
@@ -15,7 +15,7 @@ void SetHints() {
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   // Otherwise SDL keeps the desktop's own screen saver from starting.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-  // SIGTERM and SIGINT are ours (sdl_signals).
+  // SIGTERM and SIGINT are the program's (core/signals).
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // Window surfaces go straight to the X server, only the rectangles given.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -55,7 +55,6 @@ SdlBackend::~SdlBackend() {
   if (!started_) return;
   while (!windows_.empty()) DestroyNative(&windows_.back()->native);
   X11Sync(display_);
-  RestoreTerminateHandlers();
   X11RemoveErrorTolerance();
   if (audioState_ == 1) SDL_QuitSubSystem(SDL_INIT_AUDIO);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -93,7 +92,7 @@ bool SdlBackend::Start(std::string* error) {
   // X events of foreign windows reach us as SDL_SYSWMEVENT.
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
   X11InstallErrorTolerance();
-  InstallTerminateHandlers();
+  InstallSignalHandlers();
   return true;
 }
 

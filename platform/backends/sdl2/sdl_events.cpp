@@ -3,8 +3,8 @@
 
 #include "backends/sdl2/sdl_backend.h"
 #include "backends/sdl2/sdl_keymap.h"
-#include "backends/sdl2/sdl_signals.h"
 #include "backends/sdl2/x11_windows.h"
+#include "core/signals.h"
 
 namespace plat::sdl {
 namespace {
@@ -62,9 +62,13 @@ bool SdlBackend::WaitEvent(HostEvent* event, uint32_t timeoutMs) {
   uint32_t start = SDL_GetTicks();
   SDL_Event sdlEvent;
   for (;;) {
-    if (TakeTerminateRequest()) PushEvent(HostEvent::kTerminate, nullptr, SDL_GetTicks());
+    if (TakeTerminateRequest()) {
+      DrainSignalWakeFd();
+      PushEvent(HostEvent::kTerminate, nullptr, SDL_GetTicks());
+    }
     while (pending_.Empty() && SDL_PollEvent(&sdlEvent)) Translate(sdlEvent);
     if (TakeEvent(event)) return true;
+    if (SignalPending()) return false;  // an activation request: the caller looks at it
     uint32_t waited = SDL_GetTicks() - start;
     if (waited >= timeoutMs) return false;
     uint32_t slice = std::min(timeoutMs - waited, kWaitSliceMs);

@@ -96,10 +96,11 @@ NativeWindow* SdlBackend::CreateNative(const TopLevelSpec& spec) {
     window = NewWindow(spec, 1, 1);
     sdlWindow = CreateChildWindow(window, spec, &width, &height);
   } else {
-    Uint32 flags = SDL_WINDOW_HIDDEN;
+    // Borderless: the window's own caption and frame are part of its surface.
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
     int x = spec.x, y = spec.y;
     if (spec.fullScreen) {
-      flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP;
+      flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
       x = y = 0;
       width = screenWidth_;
       height = screenHeight_;

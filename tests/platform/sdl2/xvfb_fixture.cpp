@@ -4,11 +4,12 @@
 
 #include <cstdlib>
 
-// This program uses the sdl2 backend alone; the backend table names the
-// headless one too, which a tree without it would fail to link.
+// The backend table names the headless backend too, which this program never
+// starts: this stand-in keeps it, and the window manager it brings along,
+// out of the program. (Weak: a program that has the real one gets it.)
 namespace plat {
 __attribute__((weak)) std::unique_ptr<Backend> CreateHeadlessBackend(const host::Options&, std::string* error) {
-  if (error) *error = "headless backend not linked";
+  if (error) *error = "the headless backend is not part of this program";
   return nullptr;
 }
 }  // namespace plat
