@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/audio_device.h"
 #include "orvanel/host.h"
 
 namespace plat {
@@ -106,6 +107,12 @@ class Backend {
   virtual void SetCursorPos(int x, int y) = 0;
 
   virtual int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) = 0;
+
+  // Wave output: the number of devices (0: no sound), what they offer, and
+  // one opened for a format (null when refused).
+  virtual int AudioDeviceCount() { return 0; }
+  virtual AudioCaps AudioCapabilities() { return {}; }
+  virtual std::unique_ptr<AudioOutput> OpenAudio(const AudioFormat& format) { return nullptr; }
 
   // Called once the program ends (ExitProcess): screenshots and the like.
   virtual void Finish() {}

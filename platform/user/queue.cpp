@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "backends/headless/headless_backend.h"
+#include "core/due_work.h"
 #include "orvanel/host.h"
 #include "user/user_state.h"
 
@@ -92,6 +93,7 @@ bool PeekOnce(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
 void Service() {
   HandleActivationRequests();
   PumpHostEvents(0);
+  RunDueWork();
 }
 
 }  // namespace
@@ -141,6 +143,7 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
   // spin; on the virtual screen this is what lets time pass.
   PumpHostEvents(1);
   HandleActivationRequests();
+  RunDueWork();
   return PeekOnce(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove) ? TRUE : FALSE;
 }
 
@@ -170,6 +173,8 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
       wait = std::min<uint32_t>(
           wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(next - now), 1)));
     uint32_t deadline = 0;
+    if (NextDueTime(&deadline))
+      wait = std::min<uint32_t>(wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(deadline - now), 1)));
     if (WatchdogDeadline(&deadline))
       wait = std::min<uint32_t>(
           wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(deadline - now), 1)));

@@ -14,6 +14,10 @@ int FlicFrames(const std::string& path, const std::string& outPath);
 int FlicPng(const std::string& path, const std::string& dir);
 int FlicDecode(const std::string& path, int loops);
 
+bool IsWav(const std::string& path);
+int WavInfo(const std::string& path);
+int WavPlay(const std::string& path);  // 0 also when there is no sound device
+
 // An 8-bit picture as PNG: width x height indices and 256 colours blue, green, red, 0.
 bool WritePalettePng(const std::string& path, int width, int height, const uint8_t* indices, const uint8_t* bgrx);
 

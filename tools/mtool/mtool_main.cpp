@@ -18,7 +18,8 @@ int Usage() {
                "       mtool frames FILE OUT    every frame: indices, then 256 x B,G,R,0\n"
                "       mtool png FILE DIR       every frame as DIR/frame-NNNN.png\n"
                "       mtool decode FILE [N]    decode every frame N times (timing)\n"
-               "FILE: an FLI or FLC animation.\n");
+               "       mtool play FILE          play a sound (silent without a sound device)\n"
+               "FILE: an FLI or FLC animation; for info and play also a WAV sound.\n");
   return 2;
 }
 
@@ -27,6 +28,7 @@ int Usage() {
 namespace mtool {
 
 bool ErrorReported() {
+  if (!headless::Active()) return false;  // the real host's reports went to standard error
   for (const auto& box : headless::MessageBoxes())
     if ((box.type & 0xF0) == MB_ICONHAND) return true;
   return false;
@@ -36,20 +38,31 @@ bool ErrorReported() {
 
 int main(int argc, char** argv) {
   if (argc < 3) return Usage();
+  std::string command = argv[1], path = argv[2];
   host::Options options;
+  std::string error;
+  bool started = false;
+  if (command == "play") {
+    // Sound needs the real host; without a display the virtual one plays nothing.
+    options.backend = "sdl2";
+    options.reportsToStderr = true;
+    options.programName = "mtool";
+    started = host::Init(options, &error);
+  }
+  options = host::Options();
   options.backend = "headless";
   options.width = 64;
   options.height = 64;
   options.reportsToStderr = true;
   options.programName = "mtool";
-  std::string error;
-  if (!host::Init(options, &error)) {
+  if (!started && !host::Init(options, &error)) {
     std::fprintf(stderr, "mtool: %s\n", error.c_str());
     return 1;
   }
-  std::string command = argv[1], path = argv[2];
+  if (!started && command == "play") headless::SetSoundDevices(0);
   int result;
-  if (command == "info" && argc == 3) result = mtool::FlicInfo(path);
+  if (command == "info" && argc == 3) result = mtool::IsWav(path) ? mtool::WavInfo(path) : mtool::FlicInfo(path);
+  else if (command == "play" && argc == 3) result = mtool::WavPlay(path);
   else if (command == "chunks" && argc == 3) result = mtool::FlicChunks(path);
   else if (command == "frames" && argc == 4) result = mtool::FlicFrames(path, argv[3]);
   else if (command == "png" && argc == 4) result = mtool::FlicPng(path, argv[3]);

@@ -44,6 +44,10 @@ class HeadlessBackend : public Backend {
   void SetCursorPos(int x, int y) override;
 
   int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
+  // The virtual sound device (headless_audio.cpp).
+  int AudioDeviceCount() override;
+  AudioCaps AudioCapabilities() override;
+  std::unique_ptr<AudioOutput> OpenAudio(const AudioFormat& format) override;
   void Finish() override;
   // Writes the --screenshot picture now (the end of a timed run, before the
   // windows close); Finish then leaves it as it is.

@@ -56,6 +56,7 @@ SdlBackend::~SdlBackend() {
   while (!windows_.empty()) DestroyNative(&windows_.back()->native);
   X11Sync(display_);
   X11RemoveErrorTolerance();
+  if (audioState_ == 1) SDL_QuitSubSystem(SDL_INIT_AUDIO);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
 }

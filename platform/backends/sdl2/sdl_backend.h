@@ -77,6 +77,11 @@ class SdlBackend : public Backend {
 
   int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
 
+  // SDL audio (sdl_audio.cpp).
+  int AudioDeviceCount() override;
+  AudioCaps AudioCapabilities() override;
+  std::unique_ptr<AudioOutput> OpenAudio(const AudioFormat& format) override;
+
   void Finish() override;
 
  private:
@@ -116,6 +121,7 @@ class SdlBackend : public Backend {
   unsigned paletteVersion_ = ~0u;
   bool appActive_ = false;
   EventRing pending_;
+  int audioState_ = 0;  // 0 not tried, 1 SDL audio started, -1 no sound
 };
 
 }  // namespace plat::sdl

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <cstdint>
 #include <string>
@@ -69,6 +70,20 @@ void SetHashPresented(bool on);
 const std::vector<MessageBoxRecord>& MessageBoxes();
 void ClearMessageBoxes();
 void SetMessageBoxAnswer(int answer);
+
+// Wave output: a virtual device that plays at the format's byte rate in
+// virtual time. One device with separate left and right volumes by default;
+// count 0 stands for a machine without sound. support: WAVECAPS_ bits.
+void SetSoundDevices(int count, DWORD support = WAVECAPS_VOLUME | WAVECAPS_LRVOLUME);
+struct SoundRecord {
+  DWORD rate;
+  WORD channels;
+  WORD bits;
+  std::vector<uint8_t> bytes;  // every byte the device has played so far
+  bool open;                   // the device is still open
+};
+// Every device opened since the layer started, in the order of opening.
+std::vector<SoundRecord> PlayedSounds();
 
 // Foreign windows that stand for another program's windows (a preview
 // parent). Returns the handle by which the program names it.
