@@ -15,6 +15,12 @@ int FlicPng(const std::string& path, const std::string& dir);
 int FlicDecode(const std::string& path, int loops);
 
 bool IsWav(const std::string& path);
+bool IsStill(const std::string& path);  // BMP, PCX or DCX by extension
+int StillInfo(const std::string& path);
+int StillChunks(const std::string& path);
+int StillFrames(const std::string& path, const std::string& outPath);
+int StillPng(const std::string& path, const std::string& dir);
+
 int WavInfo(const std::string& path);
 int WavPlay(const std::string& path);  // 0 also when there is no sound device
 

@@ -19,7 +19,8 @@ int Usage() {
                "       mtool png FILE DIR       every frame as DIR/frame-NNNN.png\n"
                "       mtool decode FILE [N]    decode every frame N times (timing)\n"
                "       mtool play FILE          play a sound (silent without a sound device)\n"
-               "FILE: an FLI or FLC animation; for info and play also a WAV sound.\n");
+               "FILE: an FLI or FLC animation, a BMP, PCX or DCX picture (pages are frames);\n"
+               "      for info and play also a WAV sound.\n");
   return 2;
 }
 
@@ -61,11 +62,14 @@ int main(int argc, char** argv) {
   }
   if (!started && command == "play") headless::SetSoundDevices(0);
   int result;
-  if (command == "info" && argc == 3) result = mtool::IsWav(path) ? mtool::WavInfo(path) : mtool::FlicInfo(path);
+  const bool still = mtool::IsStill(path);
+  if (command == "info" && argc == 3)
+    result = mtool::IsWav(path) ? mtool::WavInfo(path) : still ? mtool::StillInfo(path) : mtool::FlicInfo(path);
   else if (command == "play" && argc == 3) result = mtool::WavPlay(path);
-  else if (command == "chunks" && argc == 3) result = mtool::FlicChunks(path);
-  else if (command == "frames" && argc == 4) result = mtool::FlicFrames(path, argv[3]);
-  else if (command == "png" && argc == 4) result = mtool::FlicPng(path, argv[3]);
+  else if (command == "chunks" && argc == 3) result = still ? mtool::StillChunks(path) : mtool::FlicChunks(path);
+  else if (command == "frames" && argc == 4)
+    result = still ? mtool::StillFrames(path, argv[3]) : mtool::FlicFrames(path, argv[3]);
+  else if (command == "png" && argc == 4) result = still ? mtool::StillPng(path, argv[3]) : mtool::FlicPng(path, argv[3]);
   else if (command == "decode" && (argc == 3 || argc == 4)) result = mtool::FlicDecode(path, argc == 4 ? std::atoi(argv[3]) : 1);
   else result = Usage();
   host::Shutdown();
