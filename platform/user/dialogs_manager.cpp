@@ -247,7 +247,13 @@ HWND CreateFromTemplate(HINSTANCE instance, const DialogTemplate& t, HWND owner,
     std::string cls = item.windowClass.isOrdinal ? ItemClassName(item.windowClass.ordinal) : item.windowClass.text;
     std::string title = item.title.isOrdinal ? std::string() : item.title.text;
     const void* data = item.creationData.empty() ? nullptr : item.creationData.data();
-    HWND control = CreateWindowExA(item.exStyle, cls.c_str(), title.c_str(), item.style | WS_CHILD,
+    DWORD itemStyle = item.style | WS_CHILD, itemExStyle = item.exStyle;
+    // Dialogs show bordered edit fields sunken, as the 3D look has them.
+    if (strcasecmp(cls.c_str(), "EDIT") == 0 && (itemStyle & WS_BORDER)) {
+      itemStyle &= ~WS_BORDER;
+      itemExStyle |= WS_EX_CLIENTEDGE;
+    }
+    HWND control = CreateWindowExA(itemExStyle, cls.c_str(), title.c_str(), itemStyle,
                                    ToPixelsX(setup, item.x), ToPixelsY(setup, item.y), ToPixelsX(setup, item.cx),
                                    ToPixelsY(setup, item.cy), dlg, reinterpret_cast<HMENU>(uintptr_t{item.id}),
                                    instance, const_cast<void*>(data));

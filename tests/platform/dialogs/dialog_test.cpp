@@ -211,13 +211,14 @@ TEST_F(Dialogs, LooksLikeADialog) {
     BOOL ok = FALSE;
     EXPECT_EQ(GetDlgItemInt(dlg, 3020, &ok, FALSE), 42u);
     EXPECT_TRUE(ok);
-    PostMessageA(dlg, WM_USER + 5, 0, 0);
+    SetTimer(dlg, 1, 50, nullptr);  // after the controls have painted
   };
   std::string path = std::string(ORVANEL_BINARY_DIR) + "/dialog_test.png";
   INT_PTR result = DialogBoxParamA(
       GetModuleHandleA(nullptr), MAKEINTRESOURCEA(3000), nullptr,
       [](HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) -> INT_PTR {
-        if (message == WM_USER + 5) {
+        if (message == WM_TIMER) {
+          KillTimer(dlg, 1);
           headless::SaveScreenshot(std::string(ORVANEL_BINARY_DIR) + "/dialog_test.png");
           EXPECT_EQ(headless::ScreenPixel(CentreOf(dlg).x, CentreOf(dlg).y + 60), RGB(192, 192, 192));
           EndDialog(dlg, 9);
