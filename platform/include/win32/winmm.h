@@ -10,6 +10,8 @@
 extern "C" {
 #endif
 
+#pragma pack(push, 1)  // as the Windows SDK's mmsystem.h lays its records out
+
 typedef UINT MMRESULT;
 typedef UINT MMVERSION;
 typedef char* HPSTR;
@@ -124,7 +126,6 @@ MMRESULT WINAPI mmioFlush(HMMIO hmmio, UINT fuFlush);
 MMRESULT WINAPI mmioAdvance(HMMIO hmmio, LPMMIOINFO pmmioinfo, UINT fuAdvance);
 
 // Wave output.
-#pragma pack(push, 1)
 typedef struct tWAVEFORMATEX {
   WORD wFormatTag;
   WORD nChannels;
@@ -148,7 +149,6 @@ typedef struct pcmwaveformat_tag {
   WAVEFORMAT wf;
   WORD wBitsPerSample;
 } PCMWAVEFORMAT, *LPPCMWAVEFORMAT;
-#pragma pack(pop)
 
 #define WAVE_FORMAT_PCM 1
 
@@ -227,6 +227,8 @@ MMRESULT WINAPI waveOutRestart(HWAVEOUT hwo);
 MMRESULT WINAPI waveOutReset(HWAVEOUT hwo);
 MMRESULT WINAPI waveOutGetVolume(HWAVEOUT hwo, LPDWORD pdwVolume);
 MMRESULT WINAPI waveOutSetVolume(HWAVEOUT hwo, DWORD dwVolume);
+
+#pragma pack(pop)
 
 #ifdef __cplusplus
 }
