@@ -13,3 +13,19 @@ extern "C" BOOL WINAPI EndDialog(HWND, INT_PTR) {
   SetLastError(ERROR_INVALID_WINDOW_HANDLE);
   return FALSE;
 }
+
+// Until the dialog manager and its controls are in place no dialog has items.
+extern "C" HWND WINAPI GetDlgItem(HWND, int) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return nullptr;
+}
+
+extern "C" int WINAPI SetScrollPos(HWND, int, int, BOOL) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return 0;
+}
+
+extern "C" BOOL WINAPI SetScrollRange(HWND, int, int, int, BOOL) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return FALSE;
+}
