@@ -29,3 +29,8 @@ extern "C" BOOL WINAPI SetScrollRange(HWND, int, int, int, BOOL) {
   SetLastError(ERROR_INVALID_WINDOW_HANDLE);
   return FALSE;
 }
+
+extern "C" int WINAPI GetScrollPos(HWND, int) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return 0;
+}
