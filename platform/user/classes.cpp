@@ -4,12 +4,14 @@
 
 #include <cstring>
 
+#include "user/dialogs_internal.h"
 #include "user/user_state.h"
 
 namespace plat::user {
 
 std::shared_ptr<WindowClass> FindClass(LPCSTR name) {
   if (!name) return nullptr;
+  plat::dlg::RegisterSystemClasses();
   for (auto& cls : S().classes) {
     if (IS_INTRESOURCE(name) ? cls->atom == reinterpret_cast<uintptr_t>(name)
                              : strcasecmp(cls->name.c_str(), name) == 0)

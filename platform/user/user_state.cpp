@@ -65,6 +65,12 @@ RECT FrameInsets(DWORD style, DWORD exStyle) {
   return RECT{edge, edge + caption, edge, edge};
 }
 
+RECT WindowInsets(const Window* window) {
+  RECT inset = FrameInsets(window->style, window->exStyle);
+  if (window->menu && !(window->style & WS_CHILD)) inset.top += 18;  // SM_CYMENU
+  return inset;
+}
+
 namespace {
 
 // The parent's client origin on the screen, for a window's own rectangle.
@@ -82,7 +88,7 @@ POINT ParentOrigin(const Window* window) {
 }  // namespace
 
 RECT ClientRect(const Window* window) {
-  RECT inset = FrameInsets(window->style, window->exStyle);
+  RECT inset = WindowInsets(window);
   LONG width = window->rect.right - window->rect.left - inset.left - inset.right;
   LONG height = window->rect.bottom - window->rect.top - inset.top - inset.bottom;
   return RECT{0, 0, width > 0 ? width : 0, height > 0 ? height : 0};
@@ -90,7 +96,7 @@ RECT ClientRect(const Window* window) {
 
 POINT ClientOrigin(const Window* window) {
   POINT origin = ParentOrigin(window);
-  RECT inset = FrameInsets(window->style, window->exStyle);
+  RECT inset = WindowInsets(window);
   return POINT{origin.x + window->rect.left + inset.left, origin.y + window->rect.top + inset.top};
 }
 
@@ -133,7 +139,10 @@ HWND DeepestAt(Window* window, POINT pt) {
     Window* c = Find(child);
     if (!c || !(c->style & WS_VISIBLE)) continue;
     RECT r = WindowScreenRect(c);
-    if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom) return DeepestAt(c, pt);
+    if (pt.x < r.left || pt.x >= r.right || pt.y < r.top || pt.y >= r.bottom) continue;
+    // Group boxes and plain statics let the mouse through to what lies under them.
+    if (CallProc(child, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)) == -1 /* HTTRANSPARENT */) continue;
+    return DeepestAt(c, pt);
   }
   return window->handle;
 }

@@ -68,6 +68,7 @@ struct Timer {
 
 struct State {
   bool started = false;
+  bool systemClasses = false;  // the dialog and control classes
   std::vector<std::shared_ptr<WindowClass>> classes;
   ATOM nextAtom = 0xC000;
   std::map<uintptr_t, std::unique_ptr<Window>> windows;
@@ -111,6 +112,7 @@ LRESULT CallProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Geometry.
 RECT FrameInsets(DWORD style, DWORD exStyle);  // caption and borders around the client area
+RECT WindowInsets(const Window* window);       // the same, with the menu bar of a top-level window
 POINT ClientOrigin(const Window* window);      // screen position of the client's (0, 0)
 RECT ClientRect(const Window* window);         // (0, 0, width, height)
 RECT ScreenRect(const Window* window);         // the client area on the screen
