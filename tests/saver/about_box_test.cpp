@@ -49,7 +49,7 @@ class AboutBox : public testsupport::HeadlessTest {
   }
 };
 
-TEST_F(AboutBox, DISABLED_EnterAndEscapeEndTheBoxThroughTheCloseCommand) {
+TEST_F(AboutBox, EnterAndEscapeEndTheBoxThroughTheCloseCommand) {
   for (int key : {VK_RETURN, VK_ESCAPE}) {
     g_close = CloseRecord{};
     std::string address;
@@ -68,13 +68,13 @@ TEST_F(AboutBox, DISABLED_EnterAndEscapeEndTheBoxThroughTheCloseCommand) {
   }
 }
 
-TEST_F(AboutBox, DISABLED_OKEndsTheBoxBetweenTwoFrames) {
+TEST_F(AboutBox, OKEndsTheBoxBetweenTwoFrames) {
   EXPECT_EQ(Run({[](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDOK, 0); }}), 1);
   EXPECT_EQ(g_close.commands, 1);
   EXPECT_EQ(g_aboutBox.stage, nullptr);
 }
 
-TEST_F(AboutBox, DISABLED_WithoutItsPictureTheBoxClosesAtOnceOnOK) {
+TEST_F(AboutBox, WithoutItsPictureTheBoxClosesAtOnceOnOK) {
   // A module that holds no picture.
   g_saver.instance = reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(0x5a5a0000));
   char address[64] = "unchanged";
@@ -92,7 +92,7 @@ TEST_F(AboutBox, DISABLED_WithoutItsPictureTheBoxClosesAtOnceOnOK) {
   EXPECT_LT(ended - pressed, 50u);
 }
 
-TEST_F(AboutBox, DISABLED_ThePictureStandsOnTheDialogsFaceColour) {
+TEST_F(AboutBox, ThePictureStandsOnTheDialogsFaceColour) {
   COLORREF face = GetSysColor(COLOR_BTNFACE);
   COLORREF corner = 0;
   Run({[](HWND) {},

@@ -132,7 +132,7 @@ class SettingsMode : public testsupport::HeadlessTest {
   }
 };
 
-TEST_F(SettingsMode, DISABLED_NoArgumentsAndSlashCOpenTheSettingsDialog) {
+TEST_F(SettingsMode, NoArgumentsAndSlashCOpenTheSettingsDialog) {
   for (const char* line : {"", "/c", "/c:1234"}) {
     testsupport::StartHeadless();
     ResetSaverState();

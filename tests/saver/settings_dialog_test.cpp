@@ -49,7 +49,7 @@ auto PressButton(int command) {
 
 int ScrollPosition(HWND dialog) { return GetScrollPos(GetDlgItem(dialog, kSpeedScrollBar), SB_CTL); }
 
-TEST_F(SettingsDialog, DISABLED_AStoredSpeedOutOfRangeIsKeptUntilTheUserScrolls) {
+TEST_F(SettingsDialog, AStoredSpeedOutOfRangeIsKeptUntilTheUserScrolls) {
   Store(250, 1, 5);
   int shown = -1;
   EXPECT_EQ(Run({[&](HWND dialog) { shown = ScrollPosition(dialog); }, PressButton(IDOK)}), 1);
@@ -57,17 +57,19 @@ TEST_F(SettingsDialog, DISABLED_AStoredSpeedOutOfRangeIsKeptUntilTheUserScrolls)
   EXPECT_EQ(g_scene.speed, 100);
   ExpectStored(250, 1, 5);
 
+  // The first step left lands on the end the scroll bar already shows.
   Store(250, 1, 5);
   EXPECT_EQ(Run({[](HWND dialog) {
-                   SendMessageA(dialog, WM_HSCROLL, SB_LINELEFT,
-                                reinterpret_cast<LPARAM>(GetDlgItem(dialog, kSpeedScrollBar)));
+                   for (int i = 0; i < 2; ++i)
+                     SendMessageA(dialog, WM_HSCROLL, SB_LINELEFT,
+                                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, kSpeedScrollBar)));
                  },
                  PressButton(IDOK)}),
             1);
   ExpectStored(99, 1, 5);
 }
 
-TEST_F(SettingsDialog, DISABLED_HomeAndEndOnTheFocusedScrollBarGiveTheEnds) {
+TEST_F(SettingsDialog, HomeAndEndOnTheFocusedScrollBarGiveTheEnds) {
   int afterHome = 0, afterEnd = 0;
   EXPECT_EQ(Run({[](HWND dialog) {
                    SetFocus(GetDlgItem(dialog, kSpeedScrollBar));
@@ -88,7 +90,7 @@ TEST_F(SettingsDialog, DISABLED_HomeAndEndOnTheFocusedScrollBarGiveTheEnds) {
   ExpectStored(100, 1, 5);
 }
 
-TEST_F(SettingsDialog, DISABLED_TheCountTheUserTouchedWinsAndTheOtherMakesRoom) {
+TEST_F(SettingsDialog, TheCountTheUserTouchedWinsAndTheOtherMakesRoom) {
   Store(60, 2, 5);
   int count1 = -1, count2 = -1;
   auto read = [&](HWND dialog) {
@@ -121,7 +123,7 @@ TEST_F(SettingsDialog, DISABLED_TheCountTheUserTouchedWinsAndTheOtherMakesRoom) 
   EXPECT_EQ(count2, 9);
 }
 
-TEST_F(SettingsDialog, DISABLED_TypedDigitsTakeEffectWhenTheFieldLosesTheFocus) {
+TEST_F(SettingsDialog, TypedDigitsTakeEffectWhenTheFieldLosesTheFocus) {
   int count2 = -1;
   Run({[](HWND dialog) {
          HWND edit = GetDlgItem(dialog, kCount2Edit);
@@ -138,7 +140,7 @@ TEST_F(SettingsDialog, DISABLED_TypedDigitsTakeEffectWhenTheFieldLosesTheFocus) 
   ExpectStored(60, 1, 7);
 }
 
-TEST_F(SettingsDialog, DISABLED_ThePreviewIsRebuiltOnlyWhenWhatItShowsChanges) {
+TEST_F(SettingsDialog, ThePreviewIsRebuiltOnlyWhenWhatItShowsChanges) {
   // Slot 9 is never filled in a preview; a rebuilt scene empties it.
   constexpr double kMark = 777.0;
   bool keptAfterSix = false, keptAfterZero = true;
@@ -157,7 +159,7 @@ TEST_F(SettingsDialog, DISABLED_ThePreviewIsRebuiltOnlyWhenWhatItShowsChanges) {
   EXPECT_FALSE(keptAfterZero) << "0 + 6 shows 0 + 4 pictures";
 }
 
-TEST_F(SettingsDialog, DISABLED_EachUpArrowClickRaisesACountByOneUpToItsLimit) {
+TEST_F(SettingsDialog, EachUpArrowClickRaisesACountByOneUpToItsLimit) {
   Store(60, 0, 7);
   std::vector<int> counts1, counts2;
   std::vector<dialogscript::Step> steps;
@@ -177,7 +179,7 @@ TEST_F(SettingsDialog, DISABLED_EachUpArrowClickRaisesACountByOneUpToItsLimit) {
   ExpectStored(60, 2, 4);
 }
 
-TEST_F(SettingsDialog, DISABLED_CancelWritesNothingAndStillReturnsOne) {
+TEST_F(SettingsDialog, CancelWritesNothingAndStillReturnsOne) {
   Store(42, 2, 3);
   EXPECT_EQ(Run({[](HWND dialog) {
                    SendMessageA(dialog, WM_HSCROLL, SB_RIGHT,
@@ -191,7 +193,7 @@ TEST_F(SettingsDialog, DISABLED_CancelWritesNothingAndStillReturnsOne) {
   EXPECT_TRUE(g_scene.tornDown);
 }
 
-TEST_F(SettingsDialog, DISABLED_TheMenuOpensTheAboutBoxAndThePreviewGoesOnAfterIt) {
+TEST_F(SettingsDialog, TheMenuOpensTheAboutBoxAndThePreviewGoesOnAfterIt) {
   bool aboutShown = false;
   EXPECT_EQ(Run({[](HWND dialog) { PostMessageA(dialog, WM_COMMAND, kAboutMenuCommand, 0); },
                  // Runs inside the About box's loop.
