@@ -1,5 +1,7 @@
 #include "entry.h"
 
+#include <commctrl.h>
+
 #include "password.h"
 #include "saver_state.h"
 #include "saver_window.h"
@@ -16,6 +18,9 @@ bool IsWindows95Family() {
 int RunSettingsDialog(HWND owner) {
   BOOL registered = RegisterDialogClasses(g_saver.instance);
   if (!registered) return registered;
+  // The dialog's up-down controls need their class before the dialog is made.
+  INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_UPDOWN_CLASS};
+  InitCommonControlsEx(&controls);
   return static_cast<int>(
       DialogBoxParamA(g_saver.instance, MAKEINTRESOURCEA(kSettingsDialogId), owner, SettingsDialogProc, 0));
 }

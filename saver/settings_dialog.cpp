@@ -1,18 +1,197 @@
 #include "settings_dialog.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "about_box.h"
+#include "saver_state.h"
+#include "scene.h"
+#include "settings_store.h"
+
+SettingsDialogState g_settingsDialog;
+
+namespace {
+
+constexpr UINT kPreviewTickMs = 50;
+constexpr int kCountTextLimit = 40;
+
+void WriteCount(HWND dialog, int id, int count) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", count);
+  SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void WriteCounts(HWND dialog) {
+  WriteCount(dialog, kCount1Edit, g_scene.count1);
+  WriteCount(dialog, kCount2Edit, g_scene.count2);
+}
+
+int ReadCount(HWND dialog, int id) {
+  char text[kCountTextLimit + 1] = {};
+  SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return std::atoi(text);
+}
+
+}  // namespace
+
+void ResetSettingsDialogState() { g_settingsDialog = SettingsDialogState{}; }
+
 BOOL RegisterDialogClasses(HINSTANCE) { return TRUE; }
 
-INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+void InitSettingsDialog(HWND dialog) {
+  SettingsDialogState& st = g_settingsDialog;
+  st = SettingsDialogState{};
+  SelectSettingsKey(dialog, kSettingsKeyPath);
+
+  // Kept as stored: a speed out of range stays until the user scrolls.
+  st.speed = ReadSetting(kSpeedValue, kDefaultSpeed);
+  HWND scrollBar = GetDlgItem(dialog, kSpeedScrollBar);
+  SetScrollRange(scrollBar, SB_CTL, 10, 100, FALSE);
+  SetScrollPos(scrollBar, SB_CTL, st.speed, TRUE);
+
+  ReadSceneCounts(&g_scene.count1, &g_scene.count2);
+  PreviewCounts(g_scene.count1, g_scene.count2, &st.shown1, &st.shown2);
+  WriteCounts(dialog);
+
+  MakeThumbnails(dialog);
+  st.preview = GetDlgItem(dialog, kPreviewControl);
+  BuildScene(st.preview, g_saver.instance);
+}
+
+INT_PTR SettingsCommand(HWND dialog, WPARAM wParam) {
+  SettingsDialogState& st = g_settingsDialog;
+  const int command = LOWORD(wParam);
+  switch (command) {
+    case IDOK:
+      WriteSetting(kSpeedValue, st.speed);
+      WriteSetting(kSprite1CountValue, g_scene.count1);
+      WriteSetting(kSprite2CountValue, g_scene.count2);
+      [[fallthrough]];
+    case IDCANCEL:
+      // The preview loop sees it and ends the dialog.
+      st.ending = true;
+      return 0;
+    case kAboutMenuCommand:
+      DialogBoxParamA(g_saver.instance, MAKEINTRESOURCEA(kAboutBoxId), dialog, AboutBoxProc, 0);
+      return 0;
+    case kRefreshCommand:
+      if (g_scene.running) FrameThumbnails();
+      return 1;
+    case kCount1Edit:
+    case kCount2Edit:
+      if (HIWORD(wParam) == EN_KILLFOCUS) {
+        ValidateCounts(dialog, command);
+        return 0;
+      }
+      return 1;
+    default:
+      return 1;
+  }
+}
+
+INT_PTR SpeedScroll(WPARAM wParam, HWND scrollBar) {
+  SettingsDialogState& st = g_settingsDialog;
+  switch (LOWORD(wParam)) {
+    case SB_LINELEFT:
+    case SB_PAGELEFT:
+      --st.speed;
+      break;
+    case SB_LINERIGHT:
+    case SB_PAGERIGHT:
+      ++st.speed;
+      break;
+    case SB_THUMBPOSITION:
+      st.speed = static_cast<short>(HIWORD(wParam));
+      break;
+    case SB_LEFT:
+      st.speed = 10;
+      break;
+    case SB_RIGHT:
+      st.speed = 100;
+      break;
+    case SB_THUMBTRACK:
+    case SB_ENDSCROLL:
+      return 1;
+    default:
+      break;
+  }
+  st.speed = ClampSpeed(st.speed);
+  SetScrollPos(scrollBar, SB_CTL, st.speed, TRUE);
+  g_scene.speed = st.speed;
+  return 0;
+}
+
+INT_PTR CountSpin(HWND dialog, WPARAM wParam, HWND control) {
+  SettingsDialogState& st = g_settingsDialog;
+  if (LOWORD(wParam) != SB_THUMBPOSITION) return 0;
+  // The up arrow lowers the position of an up-down in its default range.
+  const int position = static_cast<short>(HIWORD(wParam));
+  int cause;
+  if (control == GetDlgItem(dialog, kCount1Spin)) {
+    g_scene.count1 = std::clamp(g_scene.count1 + (position > st.lastSpin1 ? -1 : 1), 0, 2);
+    st.lastSpin1 = position;
+    cause = kCount1Spin;
+  } else {
+    g_scene.count2 = std::clamp(g_scene.count2 + (position > st.lastSpin2 ? -1 : 1), 0, 10);
+    st.lastSpin2 = position;
+    cause = kCount2Spin;
+  }
+  WriteCounts(dialog);
+  ValidateCounts(dialog, cause);
+  return 0;
+}
+
+void ValidateCounts(HWND dialog, int cause) {
+  SettingsDialogState& st = g_settingsDialog;
+  // Writing the fields and rebuilding the preview can lead back here.
+  if (st.validating) return;
+  st.validating = true;
+  int count1 = std::clamp(ReadCount(dialog, kCount1Edit), 0, 2);
+  int count2 = std::clamp(ReadCount(dialog, kCount2Edit), 0, 10);
+  if (count1 + count2 > 10) {
+    // The value the user touched wins.
+    if (cause == kCount1Edit || cause == kCount1Spin)
+      count2 = 10 - count1;
+    else
+      count1 = 10 - count2;
+  }
+  g_scene.count1 = count1;
+  g_scene.count2 = count2;
+  WriteCounts(dialog);
+  RebuildPreview(dialog);
+  st.validating = false;
+}
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  SettingsDialogState& st = g_settingsDialog;
   switch (message) {
     case WM_INITDIALOG:
+      InitSettingsDialog(dialog);
+      st.timer = SetTimer(dialog, 1, kPreviewTickMs, nullptr);
       return TRUE;
+    case WM_TIMER:
+      g_scene.running = true;
+      KillTimer(dialog, st.timer);
+      RunPreview(dialog);
+      return 0;
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, 1);
-        return TRUE;
-      }
-      return FALSE;
+      return SettingsCommand(dialog, wParam);
+    case WM_HSCROLL:
+      return SpeedScroll(wParam, reinterpret_cast<HWND>(lParam));
+    case WM_VSCROLL:
+      return CountSpin(dialog, wParam, reinterpret_cast<HWND>(lParam));
+    case WM_PAINT:
+      PostMessageA(dialog, WM_COMMAND, kRefreshCommand, 0);
+      return 0;
+    case WM_DESTROY:
+      if (st.timer) KillTimer(dialog, st.timer);
+      // A dialog destroyed without passing through the preview loop's end
+      // leaves nothing behind either.
+      TearDownScene();
+      DestroyThumbnails();
+      return 0;
     default:
-      return FALSE;
+      return 0;
   }
 }

@@ -121,3 +121,26 @@ TEST_F(SaverModes, ChangePasswordOutsideTheWindows95FamilyExitsWithMinusOne) {
 }
 
 }  // namespace
+
+namespace {
+
+class SettingsMode : public testsupport::HeadlessTest {
+ protected:
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    ResetSaverState();
+  }
+};
+
+TEST_F(SettingsMode, NoArgumentsAndSlashCOpenTheSettingsDialog) {
+  for (const char* line : {"", "/c", "/c:1234"}) {
+    testsupport::StartHeadless();
+    ResetSaverState();
+    uint32_t start = headless::Now();
+    headless::PressKey(VK_ESCAPE, start + 500);
+    EXPECT_EQ(DispatchMode(GetModuleHandleA(nullptr), line, SW_SHOWDEFAULT), 1) << "'" << line << "'";
+    EXPECT_GE(headless::Now() - start, 500u) << "'" << line << "' did not wait for the Escape key";
+  }
+}
+
+}  // namespace

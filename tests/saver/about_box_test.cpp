@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "about_box.h"
+#include "dialog_script.h"
+#include "orvanel/headless.h"
+#include "saver_state.h"
+#include "support/host_fixture.h"
+
+namespace {
+
+// What the About box's procedure did with its close command.
+struct CloseRecord {
+  int commands = 0;
+  bool stageBefore = false;
+  bool stageAfter = true;
+  bool windowAfter = false;
+};
+CloseRecord g_close;
+
+INT_PTR CALLBACK WatchedAboutBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  bool closing = message == WM_COMMAND && LOWORD(wParam) == kAboutCloseCommand;
+  if (closing) {
+    ++g_close.commands;
+    g_close.stageBefore = g_aboutBox.stage != nullptr;
+  }
+  INT_PTR result = AboutBoxProc(dialog, message, wParam, lParam);
+  if (closing) {
+    g_close.stageAfter = g_aboutBox.stage != nullptr;
+    g_close.windowAfter = IsWindow(dialog);
+  }
+  return result;
+}
+
+class AboutBox : public testsupport::HeadlessTest {
+ protected:
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    ResetSaverState();
+    ResetAboutBoxState();
+    g_saver.instance = GetModuleHandleA(nullptr);
+    g_close = CloseRecord{};
+  }
+  static INT_PTR Run(std::vector<dialogscript::Step> steps) {
+    return dialogscript::Run(GetModuleHandleA(nullptr), kAboutBoxId, WatchedAboutBox, std::move(steps));
+  }
+};
+
+TEST_F(AboutBox, EnterAndEscapeEndTheBoxThroughTheCloseCommand) {
+  for (int key : {VK_RETURN, VK_ESCAPE}) {
+    g_close = CloseRecord{};
+    std::string address;
+    EXPECT_EQ(Run({[&](HWND dialog) {
+                     char text[128] = {};
+                     GetWindowTextA(GetDlgItem(dialog, kAddressEdits[1]), text, sizeof text);
+                     address = text;
+                     headless::PressKey(key);
+                   }}),
+              1);
+    EXPECT_EQ(address, kAboutAddresses[1]);
+    EXPECT_EQ(g_close.commands, 1) << "key " << key;
+    EXPECT_TRUE(g_close.stageBefore);
+    EXPECT_FALSE(g_close.stageAfter) << "the stage goes before the box ends";
+    EXPECT_TRUE(g_close.windowAfter);
+  }
+}
+
+TEST_F(AboutBox, OKEndsTheBoxBetweenTwoFrames) {
+  EXPECT_EQ(Run({[](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDOK, 0); }}), 1);
+  EXPECT_EQ(g_close.commands, 1);
+  EXPECT_EQ(g_aboutBox.stage, nullptr);
+}
+
+TEST_F(AboutBox, WithoutItsPictureTheBoxClosesAtOnceOnOK) {
+  // A module that holds no picture.
+  g_saver.instance = reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(0x5a5a0000));
+  char address[64] = "unchanged";
+  uint32_t pressed = 0, ended = 0;
+  EXPECT_EQ(Run({[&](HWND dialog) {
+                   GetWindowTextA(GetDlgItem(dialog, kAddressEdits[0]), address, sizeof address);
+                   pressed = headless::Now();
+                   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                 }}),
+            1);
+  ended = headless::Now();
+  EXPECT_STREQ(address, "");
+  EXPECT_EQ(g_close.commands, 0);
+  EXPECT_EQ(g_aboutBox.stage, nullptr);
+  EXPECT_LT(ended - pressed, 50u);
+}
+
+TEST_F(AboutBox, ThePictureStandsOnTheDialogsFaceColour) {
+  COLORREF face = GetSysColor(COLOR_BTNFACE);
+  COLORREF corner = 0;
+  Run({[](HWND) {},
+       [&](HWND dialog) {
+         RECT rect;
+         GetWindowRect(GetDlgItem(dialog, kAboutPictureControl), &rect);
+         corner = headless::ScreenPixel(rect.left, rect.top);
+         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+       }});
+  EXPECT_EQ(corner, face);
+}
+
+}  // namespace

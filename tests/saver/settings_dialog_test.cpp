@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "about_box.h"
+#include "dialog_script.h"
+#include "orvanel/headless.h"
+#include "saver_state.h"
+#include "scene.h"
+#include "settings_dialog.h"
+#include "settings_store.h"
+#include "support/host_fixture.h"
+
+using dialogscript::Leave;
+using dialogscript::SetText;
+using dialogscript::TextAsNumber;
+
+namespace {
+
+class SettingsDialog : public testsupport::HeadlessTest {
+ protected:
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    ResetSaverState();
+    ResetSettingsDialogState();
+    g_saver.instance = GetModuleHandleA(nullptr);
+    Store(60, 1, 5);
+  }
+  static void Store(int speed, int count1, int count2) {
+    SelectSettingsKey(nullptr, kSettingsKeyPath);
+    WriteSetting(kSpeedValue, speed);
+    WriteSetting(kSprite1CountValue, count1);
+    WriteSetting(kSprite2CountValue, count2);
+  }
+  static void ExpectStored(int speed, int count1, int count2) {
+    SelectSettingsKey(nullptr, kSettingsKeyPath);
+    EXPECT_EQ(ReadSetting(kSpeedValue, -1), speed);
+    EXPECT_EQ(ReadSetting(kSprite1CountValue, -1), count1);
+    EXPECT_EQ(ReadSetting(kSprite2CountValue, -1), count2);
+  }
+  static INT_PTR Run(std::vector<dialogscript::Step> steps) {
+    return dialogscript::Run(GetModuleHandleA(nullptr), kSettingsDialogId, SettingsDialogProc, std::move(steps));
+  }
+};
+
+auto PressButton(int command) {
+  return [command](HWND dialog) { PostMessageA(dialog, WM_COMMAND, command, 0); };
+}
+
+int ScrollPosition(HWND dialog) { return GetScrollPos(GetDlgItem(dialog, kSpeedScrollBar), SB_CTL); }
+
+TEST_F(SettingsDialog, AStoredSpeedOutOfRangeIsKeptUntilTheUserScrolls) {
+  Store(250, 1, 5);
+  int shown = -1;
+  EXPECT_EQ(Run({[&](HWND dialog) { shown = ScrollPosition(dialog); }, PressButton(IDOK)}), 1);
+  EXPECT_EQ(shown, 100);
+  EXPECT_EQ(g_scene.speed, 100);
+  ExpectStored(250, 1, 5);
+
+  // The first step left lands on the end the scroll bar already shows.
+  Store(250, 1, 5);
+  EXPECT_EQ(Run({[](HWND dialog) {
+                   for (int i = 0; i < 2; ++i)
+                     SendMessageA(dialog, WM_HSCROLL, SB_LINELEFT,
+                                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, kSpeedScrollBar)));
+                 },
+                 PressButton(IDOK)}),
+            1);
+  ExpectStored(99, 1, 5);
+}
+
+TEST_F(SettingsDialog, HomeAndEndOnTheFocusedScrollBarGiveTheEnds) {
+  int afterHome = 0, afterEnd = 0;
+  EXPECT_EQ(Run({[](HWND dialog) {
+                   SetFocus(GetDlgItem(dialog, kSpeedScrollBar));
+                   headless::PressKey(VK_HOME);
+                 },
+                 [&](HWND dialog) {
+                   afterHome = ScrollPosition(dialog);
+                   headless::PressKey(VK_END);
+                 },
+                 [&](HWND dialog) {
+                   afterEnd = ScrollPosition(dialog);
+                   headless::PressKey(VK_RETURN);
+                 }}),
+            1);
+  EXPECT_EQ(afterHome, 10);
+  EXPECT_EQ(afterEnd, 100);
+  // Enter is OK: the last speed is stored.
+  ExpectStored(100, 1, 5);
+}
+
+TEST_F(SettingsDialog, TheCountTheUserTouchedWinsAndTheOtherMakesRoom) {
+  Store(60, 2, 5);
+  int count1 = -1, count2 = -1;
+  auto read = [&](HWND dialog) {
+    count1 = TextAsNumber(dialog, kCount1Edit);
+    count2 = TextAsNumber(dialog, kCount2Edit);
+  };
+  Run({[](HWND dialog) {
+         SetText(dialog, kCount2Edit, "9");
+         Leave(dialog, kCount2Edit, kSpeedScrollBar);
+       },
+       read, PressButton(IDOK)});
+  EXPECT_EQ(count1, 1);
+  EXPECT_EQ(count2, 9);
+  ExpectStored(60, 1, 9);
+
+  Run({[](HWND dialog) {
+         SetText(dialog, kCount2Edit, "12");
+         Leave(dialog, kCount2Edit, kSpeedScrollBar);
+       },
+       read, PressButton(IDCANCEL)});
+  EXPECT_EQ(count1, 0);
+  EXPECT_EQ(count2, 10);
+
+  Run({[](HWND dialog) {
+         SetText(dialog, kCount1Edit, "abc");
+         Leave(dialog, kCount1Edit, kSpeedScrollBar);
+       },
+       read, PressButton(IDCANCEL)});
+  EXPECT_EQ(count1, 0);
+  EXPECT_EQ(count2, 9);
+}
+
+TEST_F(SettingsDialog, TypedDigitsTakeEffectWhenTheFieldLosesTheFocus) {
+  int count2 = -1;
+  Run({[](HWND dialog) {
+         HWND edit = GetDlgItem(dialog, kCount2Edit);
+         SetFocus(edit);
+         SendMessageA(edit, EM_SETSEL, 0, -1);
+         headless::TypeText("7");
+       },
+       [](HWND dialog) { SetFocus(GetDlgItem(dialog, kSpeedScrollBar)); },
+       [&](HWND dialog) {
+         count2 = TextAsNumber(dialog, kCount2Edit);
+         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+       }});
+  EXPECT_EQ(count2, 7);
+  ExpectStored(60, 1, 7);
+}
+
+TEST_F(SettingsDialog, ThePreviewIsRebuiltOnlyWhenWhatItShowsChanges) {
+  // Slot 9 is never filled in a preview; a rebuilt scene empties it.
+  constexpr double kMark = 777.0;
+  bool keptAfterSix = false, keptAfterZero = true;
+  Run({[](HWND) { g_scene.records[9].x = kMark; },
+       [](HWND dialog) {
+         SetText(dialog, kCount2Edit, "6");
+         Leave(dialog, kCount2Edit, kSpeedScrollBar);
+       },
+       [&](HWND) { keptAfterSix = g_scene.records[9].x == kMark; },
+       [](HWND dialog) {
+         SetText(dialog, kCount1Edit, "0");
+         Leave(dialog, kCount1Edit, kSpeedScrollBar);
+       },
+       [&](HWND) { keptAfterZero = g_scene.records[9].x == kMark; }, PressButton(IDCANCEL)});
+  EXPECT_TRUE(keptAfterSix) << "1 + 6 still shows 1 + 3 pictures";
+  EXPECT_FALSE(keptAfterZero) << "0 + 6 shows 0 + 4 pictures";
+}
+
+TEST_F(SettingsDialog, EachUpArrowClickRaisesACountByOneUpToItsLimit) {
+  Store(60, 0, 7);
+  std::vector<int> counts1, counts2;
+  std::vector<dialogscript::Step> steps;
+  for (int i = 0; i < 4; ++i) {
+    steps.push_back([](HWND dialog) { dialogscript::ClickHalf(dialog, kCount1Spin, true); });
+    steps.push_back([&](HWND dialog) { counts1.push_back(TextAsNumber(dialog, kCount1Edit)); });
+  }
+  for (int i = 0; i < 3; ++i) {
+    steps.push_back([](HWND dialog) { dialogscript::ClickHalf(dialog, kCount2Spin, false); });
+    steps.push_back([&](HWND dialog) { counts2.push_back(TextAsNumber(dialog, kCount2Edit)); });
+  }
+  steps.push_back(PressButton(IDOK));
+  Run(steps);
+  EXPECT_EQ(counts1, (std::vector<int>{1, 2, 2, 2}));
+  // The down arrow lowers a count one by one.
+  EXPECT_EQ(counts2, (std::vector<int>{6, 5, 4}));
+  ExpectStored(60, 2, 4);
+}
+
+TEST_F(SettingsDialog, CancelWritesNothingAndStillReturnsOne) {
+  Store(42, 2, 3);
+  EXPECT_EQ(Run({[](HWND dialog) {
+                   SendMessageA(dialog, WM_HSCROLL, SB_RIGHT,
+                                reinterpret_cast<LPARAM>(GetDlgItem(dialog, kSpeedScrollBar)));
+                   SetText(dialog, kCount2Edit, "8");
+                   Leave(dialog, kCount2Edit, kSpeedScrollBar);
+                 },
+                 [](HWND) { headless::PressKey(VK_ESCAPE); }}),
+            1);
+  ExpectStored(42, 2, 3);
+  EXPECT_TRUE(g_scene.tornDown);
+}
+
+TEST_F(SettingsDialog, TheMenuOpensTheAboutBoxAndThePreviewGoesOnAfterIt) {
+  bool aboutShown = false;
+  EXPECT_EQ(Run({[](HWND dialog) { PostMessageA(dialog, WM_COMMAND, kAboutMenuCommand, 0); },
+                 // Runs inside the About box's loop.
+                 [&](HWND) {
+                   aboutShown = g_aboutBox.stage != nullptr;
+                   headless::PressKey(VK_ESCAPE);
+                 },
+                 [](HWND) { EXPECT_EQ(g_aboutBox.stage, nullptr); }, PressButton(IDOK)}),
+            1);
+  EXPECT_TRUE(aboutShown);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SpeedScroll, LinesAndPagesStepByOneAndTheEndsAreTenAndAHundred) {
+  ResetSettingsDialogState();
+  g_settingsDialog.speed = 250;
+  struct {
+    WORD request, position;
+    int speed;
+    INT_PTR result;
+  } steps[] = {
+      {SB_THUMBTRACK, 40, 250, 1},  // dragging changes nothing until the thumb is let go
+      {SB_ENDSCROLL, 0, 250, 1},    {SB_LINELEFT, 0, 100, 0},   {SB_PAGELEFT, 0, 99, 0},
+      {SB_LINERIGHT, 0, 100, 0},    {SB_THUMBPOSITION, 40, 40, 0}, {SB_PAGERIGHT, 0, 41, 0},
+      {SB_LEFT, 0, 10, 0},          {SB_LINELEFT, 0, 10, 0},    {SB_RIGHT, 0, 100, 0},
+  };
+  for (const auto& step : steps) {
+    EXPECT_EQ(SpeedScroll(MAKEWPARAM(step.request, step.position), nullptr), step.result)
+        << "request " << step.request;
+    EXPECT_EQ(g_settingsDialog.speed, step.speed) << "request " << step.request;
+    if (step.result == 0) {
+      EXPECT_EQ(g_scene.speed, step.speed);
+    }
+  }
+}
+
+}  // namespace
