@@ -54,6 +54,11 @@ void RunPreview(HWND dialog) {
       MSG message;
       if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (StopsThePreview(message.message)) {
+          // Taken here, a close request or a quit would be lost with the
+          // dialog left open: the dialog takes them as Cancel.
+          if (message.message == WM_QUIT) PostQuitMessage(static_cast<int>(message.wParam));
+          if (message.message == WM_QUIT || (message.message == WM_CLOSE && message.hwnd == dialog))
+            st.ending = true;
           running = false;
           break;
         }

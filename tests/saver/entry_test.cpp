@@ -144,3 +144,14 @@ TEST_F(SettingsMode, NoArgumentsAndSlashCOpenTheSettingsDialog) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsMode, TerminationEndsTheSettingsDialog) {
+  uint32_t start = headless::Now();
+  headless::Terminate(start + 500);
+  DispatchMode(GetModuleHandleA(nullptr), "/c", SW_SHOWDEFAULT);
+  EXPECT_LT(headless::Now() - start, 2000u);
+}
+
+}  // namespace
