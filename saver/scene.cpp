@@ -47,6 +47,23 @@ void PlaceAtRandom(MotionRecord* record, int depth) {
   g_scene.director->AddSprite(record->picture);
 }
 
+// One axis of a motion step: a picture that would leave the box stops at its
+// edge and takes a new direction whose component on this axis points back in.
+void MoveAlongAxis(MotionRecord* record, double* position, double* velocity, double limit) {
+  double next = *position + g_scene.speed * *velocity;
+  if (next < 0) {
+    *position = 0;
+    NewVelocity(record);
+    *velocity = std::fabs(*velocity);
+  } else if (next > limit) {
+    *position = limit;
+    NewVelocity(record);
+    *velocity = -std::fabs(*velocity);
+  } else {
+    *position = next;
+  }
+}
+
 void FrameSize(const mSpriteImage* picture, int* width, int* height) {
   const mImageFile::FrameRecord* frame = picture->shownImage->GetFrameRecord();
   *width = frame->frameWidth;
@@ -162,31 +179,9 @@ void MovePicture(MotionRecord* record) {
   const double limitX = g_scene.width - 2 * offX;
   const double limitY = g_scene.height - 2 * offY;
 
-  double nx = record->x + g_scene.speed * record->vx;
-  if (nx < 0) {
-    record->x = 0;
-    NewVelocity(record);
-    record->vx = std::fabs(record->vx);
-  } else if (nx > limitX) {
-    record->x = limitX;
-    NewVelocity(record);
-    record->vx = -std::fabs(record->vx);
-  } else {
-    record->x = nx;
-  }
-
-  double ny = record->y + g_scene.speed * record->vy;
-  if (ny < 0) {
-    record->y = 0;
-    NewVelocity(record);
-    record->vy = std::fabs(record->vy);
-  } else if (ny > limitY) {
-    record->y = limitY;
-    NewVelocity(record);
-    record->vy = -std::fabs(record->vy);
-  } else {
-    record->y = ny;
-  }
+  MoveAlongAxis(record, &record->x, &record->vx, limitX);
+  // The y step uses the velocity a bounce on x may just have drawn anew.
+  MoveAlongAxis(record, &record->y, &record->vy, limitY);
   record->picture->MoveTo(static_cast<int32_t>(record->x) + offX, static_cast<int32_t>(record->y) + offY, -1);
 }
 
