@@ -32,12 +32,17 @@ int NearestTaken(const PALETTEENTRY* system, const bool* taken, const PALETTEENT
 
 }  // namespace
 
-int NearestEntry(const PALETTEENTRY* entries, int count, RGBQUAD colour) {
+namespace {
+
+// The lowest index at the smallest distance; an exact match ends the search.
+template <typename Entry, typename Rgb>
+int NearestOf(const Entry* entries, int count, RGBQUAD colour, Rgb rgb) {
   int best = -1;
   unsigned bestDistance = ~0u;
   for (int i = 0; i < count; ++i) {
-    unsigned d = Distance(entries[i].peRed, entries[i].peGreen, entries[i].peBlue, colour.rgbRed, colour.rgbGreen,
-                          colour.rgbBlue);
+    BYTE r, g, b;
+    rgb(entries[i], &r, &g, &b);
+    unsigned d = Distance(r, g, b, colour.rgbRed, colour.rgbGreen, colour.rgbBlue);
     if (d < bestDistance) {
       best = i, bestDistance = d;
       if (d == 0) break;
@@ -46,18 +51,18 @@ int NearestEntry(const PALETTEENTRY* entries, int count, RGBQUAD colour) {
   return best;
 }
 
+}  // namespace
+
+int NearestEntry(const PALETTEENTRY* entries, int count, RGBQUAD colour) {
+  return NearestOf(entries, count, colour, [](const PALETTEENTRY& e, BYTE* r, BYTE* g, BYTE* b) {
+    *r = e.peRed, *g = e.peGreen, *b = e.peBlue;
+  });
+}
+
 int NearestQuad(const RGBQUAD* table, int count, RGBQUAD colour) {
-  int best = -1;
-  unsigned bestDistance = ~0u;
-  for (int i = 0; i < count; ++i) {
-    unsigned d = Distance(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, colour.rgbRed, colour.rgbGreen,
-                          colour.rgbBlue);
-    if (d < bestDistance) {
-      best = i, bestDistance = d;
-      if (d == 0) break;
-    }
-  }
-  return best;
+  return NearestOf(table, count, colour, [](const RGBQUAD& q, BYTE* r, BYTE* g, BYTE* b) {
+    *r = q.rgbRed, *g = q.rgbGreen, *b = q.rgbBlue;
+  });
 }
 
 int StaticCountLow(UINT use) {
