@@ -20,6 +20,7 @@ int StillInfo(const std::string& path);
 int StillChunks(const std::string& path);
 int StillFrames(const std::string& path, const std::string& outPath);
 int StillPng(const std::string& path, const std::string& dir);
+int StillDecode(const std::string& path, int loops);
 
 int WavInfo(const std::string& path);
 int WavPlay(const std::string& path);  // 0 also when there is no sound device

@@ -17,7 +17,7 @@ int Usage() {
                "       mtool chunks FILE        frames and chunks\n"
                "       mtool frames FILE OUT    every frame: indices, then 256 x B,G,R,0\n"
                "       mtool png FILE DIR       every frame as DIR/frame-NNNN.png\n"
-               "       mtool decode FILE [N]    decode every frame N times (timing)\n"
+               "       mtool decode FILE [N]    decode every frame (page) N times (timing)\n"
                "       mtool play FILE          play a sound (silent without a sound device)\n"
                "FILE: an FLI or FLC animation, a BMP, PCX or DCX picture (pages are frames);\n"
                "      for info and play also a WAV sound.\n");
@@ -70,7 +70,10 @@ int main(int argc, char** argv) {
   else if (command == "frames" && argc == 4)
     result = still ? mtool::StillFrames(path, argv[3]) : mtool::FlicFrames(path, argv[3]);
   else if (command == "png" && argc == 4) result = still ? mtool::StillPng(path, argv[3]) : mtool::FlicPng(path, argv[3]);
-  else if (command == "decode" && (argc == 3 || argc == 4)) result = mtool::FlicDecode(path, argc == 4 ? std::atoi(argv[3]) : 1);
+  else if (command == "decode" && (argc == 3 || argc == 4)) {
+    const int loops = argc == 4 ? std::atoi(argv[3]) : 1;
+    result = still ? mtool::StillDecode(path, loops) : mtool::FlicDecode(path, loops);
+  }
   else result = Usage();
   host::Shutdown();
   return result;
