@@ -1,6 +1,6 @@
 // The saver program on the sdl2 backend, against the private X server of
 // run_under_xvfb.sh: inside a window of the test's own (a preview, or an
-// xscreensaver hack) until SIGTERM, and full screen until a key.
+// xscreensaver hack) or of its own until SIGTERM, and full screen until a key.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -162,6 +162,39 @@ TEST_F(SaverOnX, RootModeDrawsIntoTheWindowNamedByXscreensaverInHexOrDecimal) {
     ASSERT_TRUE(StartSaver(&saver, {"--root"}, {"XSCREENSAVER_WINDOW=" + id}));
     ExpectDrawsInsideUntilTerminated(&saver, host);
     XDestroyWindow(display_, host);
+  }
+}
+
+TEST_F(SaverOnX, WindowOfItsOwnEndsOnSigtermOrOnItsCloseBox) {
+  for (bool closeBox : {false, true}) {
+    SCOPED_TRACE(closeBox ? "close box" : "SIGTERM");
+    ChildProcess saver;
+    ASSERT_TRUE(StartSaver(&saver, {"--window"}));
+    Window window = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindTopLevel("orvanel-saver")) != 0 || !saver.Running(); },
+                          kDeadlineMs));
+    ASSERT_NE(window, 0u) << "no window of its own; the saver said: " << SaverErrors();
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(display_, window, &attributes));
+    EXPECT_EQ(attributes.width, 640);
+    EXPECT_EQ(attributes.height, 480);
+    if (!closeBox) {
+      ExpectDrawsInsideUntilTerminated(&saver, window);
+      continue;
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !Children(window).empty(); }, kDeadlineMs));
+    // What a window manager sends when its close box is clicked.
+    XEvent close = {};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = window;
+    close.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+    close.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, window, False, NoEventMask, &close);
+    XFlush(display_);
+    ASSERT_TRUE(saver.WaitExit(kDeadlineMs)) << "the close box did not end the saver";
+    EXPECT_EQ(saver.ExitCode(), 0) << SaverErrors();
   }
 }
 

@@ -1,6 +1,6 @@
-// A second full-screen start while the saver runs, as two real programs on
-// the same headless screen: the second finds the first, brings it to the
-// front and ends at once; the first goes on until it is ended.
+// The saver program itself on the headless screen: a second full-screen
+// start while the saver runs finds the first, brings it to the front and ends
+// at once while the first goes on; xscreensaver's --window.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -27,10 +27,10 @@ bool HasListedWindow(const fs::path& listing) {
   return false;
 }
 
-class SecondStart : public ::testing::Test {
+class SaverProgram : public ::testing::Test {
  protected:
   void SetUp() override {
-    base_ = testsupport::MakeTempDirectory("second-start");
+    base_ = testsupport::MakeTempDirectory("saver-program");
     ASSERT_FALSE(base_.empty());
     // A window listing and settings of this test's own; the headless screen
     // even where a display exists; activation notes on standard error.
@@ -55,7 +55,7 @@ class SecondStart : public ::testing::Test {
   fs::path listing_;
 };
 
-TEST_F(SecondStart, ActivatesTheRunningSaverAndEndsWithZeroWhileTheFirstGoesOn) {
+TEST_F(SaverProgram, SecondFullScreenStartActivatesTheFirstAndEndsAtOnce) {
   ChildProcess first;
   ASSERT_TRUE(Start(&first, {"--headless=320x240x24", "--realtime", "/s"}, "first.err"));
   ASSERT_TRUE(WaitUntil([&] { return HasListedWindow(listing_) || !first.Running(); }, kDeadlineMs));
@@ -80,6 +80,13 @@ TEST_F(SecondStart, ActivatesTheRunningSaverAndEndsWithZeroWhileTheFirstGoesOn) 
   ASSERT_TRUE(first.WaitExit(kDeadlineMs));
   EXPECT_EQ(first.ExitCode(), 0) << Errors("first.err");
   EXPECT_FALSE(HasListedWindow(listing_)) << "the first saver's window stayed listed";
+}
+
+TEST_F(SaverProgram, WindowOfItsOwnRunsTheSaverUntilTheTimeIsUp) {
+  ChildProcess saver;
+  ASSERT_TRUE(Start(&saver, {"--headless=800x600x24", "--seconds", "2", "--window"}, "saver.err"));
+  ASSERT_TRUE(saver.WaitExit(kDeadlineMs));
+  EXPECT_EQ(saver.ExitCode(), 0) << Errors("saver.err");
 }
 
 }  // namespace
