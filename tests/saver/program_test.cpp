@@ -89,4 +89,20 @@ TEST_F(SaverProgram, WindowOfItsOwnRunsTheSaverUntilTheTimeIsUp) {
   EXPECT_EQ(saver.ExitCode(), 0) << Errors("saver.err");
 }
 
+TEST_F(SaverProgram, XscreensaverOptionsWithoutAUsableWindowFail) {
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;  // 2: a malformed option; 255: no such window
+  };
+  // XSCREENSAVER_WINDOW is unset here.
+  for (const Case& c :
+       {Case{{"--root"}, 2}, Case{{"--window-id", "12ab"}, 2}, Case{{"-window-id"}, 2},
+        Case{{"--window-id=0x0"}, 2}, Case{{"--headless=320x240x24", "--window-id", "0x7fffff"}, 255}}) {
+    ChildProcess saver;
+    ASSERT_TRUE(Start(&saver, c.args, "saver.err"));
+    ASSERT_TRUE(saver.WaitExit(kDeadlineMs));
+    EXPECT_EQ(saver.ExitCode(), c.exitCode) << c.args.back() << ": " << Errors("saver.err");
+  }
+}
+
 }  // namespace
