@@ -23,6 +23,7 @@ uint32_t ColourCount(const BITMAPINFOHEADER* format) { return format->biClrUsed 
 mImageAVI::mImageAVI() {
   std::memset(&mainHeader, 0, sizeof mainHeader);
   frameRecord.currentFrame = 0;
+  autoFill = 0;  // the movie's audio chunks fill the buffers, never the window procedure
 }
 
 mImageAVI::~mImageAVI() {
@@ -142,7 +143,8 @@ bool mImageAVI::TakeVideoStream(int index, const AVIStreamHeader& header, uint32
 }
 
 void mImageAVI::TakeAudioStream(int index, const AVIStreamHeader& header, uint32_t formatSize) {
-  audioPriority = header.wPriority;
+  // A stream chosen by SetPosition keeps its priority, so later streams do not win.
+  if (index != audioStream || audioPriority < kChosenPriority) audioPriority = header.wPriority;
   audioStream = index;
   stream.current = index;
   audioChunkId = StreamDigits(index) | (FourCC("00wb") & 0xFFFF0000u);
