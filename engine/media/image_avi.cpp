@@ -118,7 +118,7 @@ bool mImageAVI::TakeVideoStream(int index, const AVIStreamHeader& header, uint32
   videoChunkPrefix = StreamDigits(index);
 
   if (header.dwSuggestedBufferSize != 0) {
-    if (!AllocateFrameBuffer(std::min(header.dwSuggestedBufferSize, FrameChunkLimit()))) return false;
+    if (!AllocateFrameBuffer(std::min<uint32_t>(header.dwSuggestedBufferSize, FrameChunkLimit()))) return false;
   } else {
     frameBufferSize = 0;
   }

@@ -89,7 +89,8 @@ bool mImageAVI::ReadNextFrameChunk(uint32_t* delivered) {
 }
 
 int32_t mImageAVI::ReadFrame(int x, int y, const RECT* clip) {
-  if (!target) return -1;
+  // Drawing needs a target; the silent decoding of SeekFrame does not.
+  if (!target && !silent) return -1;
   if (fileRecord.formatTag != FourCC("AVI ") && !ReadHeader()) return -1;
   FrameRecord& f = frameRecord;
   if (decodedFrame != f.currentFrame) {

@@ -39,6 +39,8 @@ void CloseAvi(OpenMovie& movie) {
 }
 
 std::string CodeText(uint32_t code) {
+  if (code == BI_RGB) return "uncompressed";
+  if (code == BI_RLE8) return "RLE8";
   std::string text;
   for (int i = 0; i < 4; ++i) {
     char c = static_cast<char>((code >> (8 * i)) & 0xFF);
@@ -94,7 +96,7 @@ int AviInfo(const std::string& path) {
   const auto* stream = image.GetStreamRecord();
   std::printf("format AVI\nframes %d\nwidth %d\nheight %d\ndepth %d\nframe time %d ms\n", file->frameCount,
               file->width, file->height, frame->depth, frame->frameTime);
-  std::printf("streams %u\nvideo stream %d, compression %s, %d colours\n", image.mainHeader.dwStreams,
+  std::printf("streams %u\nvideo stream %d, compression %s, %d colours\n", static_cast<unsigned>(image.mainHeader.dwStreams),
               image.videoStream, CodeText(image.videoFormat->biCompression).c_str(),
               image.videoFormat->biClrUsed ? static_cast<int>(image.videoFormat->biClrUsed) : 256);
   if (stream->length > 0)

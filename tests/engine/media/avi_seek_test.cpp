@@ -117,6 +117,18 @@ TEST_F(AviSeek, AnIndexThatEndsEarlyOrHasNoKeyFrameFallsBack) {
   }
 }
 
+TEST_F(AviSeek, SeekingNeedsNoTargetDrawingDoes) {
+  mImageAVI* image = Load(KeyedMovie(false).Build());
+  image->SetTarget(nullptr);
+  EXPECT_EQ(image->ReadFrame(0, 0, nullptr), -1);
+  EXPECT_EQ(image->FramesDecoded(), 0);
+  image->SeekFrame(7, 0);
+  EXPECT_EQ(image->decodedFrame, 6);
+  image->SetTarget(target_.get());
+  ASSERT_EQ(image->ReadFrame(0, 0, nullptr), 7);
+  EXPECT_TRUE(Shows(7));
+}
+
 TEST_F(AviSeek, AMovieShorterThanItsHeaderSaysRewindsInsteadOfHanging) {
   Movie m = RawMovie(5);
   m.totalFrames = 30;
