@@ -9,10 +9,11 @@ namespace {
 
 // Frames larger than this many pixels are refused rather than attempted.
 constexpr int64_t kMaxFramePixels = int64_t{1} << 28;
-// The sound's ring: at most this many buffers of at most this many ms each,
-// whatever a stream header asks for.
-constexpr uint32_t kMaxBufferCount = 100;
+// The sound's ring: at most this many buffers of at most this many ms and
+// bytes each, whatever a stream header asks for.
+constexpr uint32_t kMaxBufferCount = 32;
 constexpr uint32_t kMaxBufferMs = 10000;
+constexpr uint32_t kMaxBufferBytes = 1 << 20;
 // A stream number beyond two digits cannot name its chunks.
 constexpr uint32_t kMaxStreams = 100;
 
@@ -156,6 +157,7 @@ void mImageAVI::TakeAudioStream(int index, const AVIStreamHeader& header, uint32
   SetUnits(0);
   uint32_t length = std::min<uint32_t>(static_cast<uint32_t>(frameRecord.frameTime) + 10, kMaxBufferMs);
   SetBuffering(length, std::min<uint32_t>(header.dwInitialFrames, kMaxBufferCount - 2) + 2);
+  bufferSize = std::min(bufferSize, kMaxBufferBytes);
 }
 
 // One "strl" list: false when it lacks a part or its video cannot be shown.

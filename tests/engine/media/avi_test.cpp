@@ -259,6 +259,11 @@ TEST_F(AviHeader, AudioChunksMetWhileNoBufferIsFreeAreDropped) {
   Bytes expected;
   for (int i = 0; i < 3; ++i) Append(expected, Bytes(100, static_cast<uint8_t>(0x80 + i)));
   EXPECT_EQ(heard[0].bytes, expected);
+  // Destroyed while its sound still plays: stopped, unloaded and closed quietly.
+  EXPECT_TRUE(image->Playing());
+  image_.reset();
+  EXPECT_FALSE(headless::PlayedSounds()[0].open);
+  EXPECT_TRUE(mediatest::TakeReports().empty());
 }
 
 }  // namespace
