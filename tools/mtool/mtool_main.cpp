@@ -19,7 +19,8 @@ int Usage() {
                "       mtool png FILE DIR       every frame as DIR/frame-NNNN.png\n"
                "       mtool decode FILE [N]    decode every frame (page) N times (timing)\n"
                "       mtool play FILE          play a sound (silent without a sound device)\n"
-               "FILE: an FLI or FLC animation, a BMP, PCX or DCX picture (pages are frames);\n"
+               "FILE: an FLI or FLC animation, an AVI movie (info, frames, png), a BMP, PCX\n"
+               "      or DCX picture (pages are frames);\n"
                "      for info and play also a WAV sound.\n");
   return 2;
 }
@@ -63,7 +64,12 @@ int main(int argc, char** argv) {
   if (!started && command == "play") headless::SetSoundDevices(0);
   int result;
   const bool still = mtool::IsStill(path);
-  if (command == "info" && argc == 3)
+  const bool avi = mtool::IsAvi(path);
+  if (avi && command == "info" && argc == 3) result = mtool::AviInfo(path);
+  else if (avi && command == "frames" && argc == 4) result = mtool::AviFrames(path, argv[3]);
+  else if (avi && command == "png" && argc == 4) result = mtool::AviPng(path, argv[3]);
+  else if (avi) result = Usage();
+  else if (command == "info" && argc == 3)
     result = mtool::IsWav(path) ? mtool::WavInfo(path) : still ? mtool::StillInfo(path) : mtool::FlicInfo(path);
   else if (command == "play" && argc == 3) result = mtool::WavPlay(path);
   else if (command == "chunks" && argc == 3) result = still ? mtool::StillChunks(path) : mtool::FlicChunks(path);
