@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "media/image_bitmap.h"
+#include "media/image_avi.h"
 #include "media/image_bmp.h"
 #include "media/image_dcx.h"
 #include "media/image_flic.h"
@@ -22,6 +22,7 @@ std::string ImageExtension(const char* name) {
 mImageFile* MakeImageForFile(const char* name) {
   const std::string extension = ImageExtension(name);
   if (extension == "BMP") return new (std::nothrow) mImageBMP;
+  if (extension == "AVI") return new (std::nothrow) mImageAVI;
   if (extension == "FLI" || extension == "FLC") return new (std::nothrow) mImageFlic;
   if (extension == "PCX") return new (std::nothrow) mImagePCX;
   if (extension == "DCX") return new (std::nothrow) mImageDCX;

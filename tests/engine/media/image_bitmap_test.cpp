@@ -175,6 +175,26 @@ TEST_F(ImageBitmapTest, SourceFramesPickSingleFramesOfAnAnimation) {
   delete seventh;
 }
 
+TEST_F(ImageBitmapTest, MovieFramesAreSourcesToo) {
+  const std::string movie = std::string(ORVANEL_SOURCE_DIR) + "/tests/data/avi/mrle.avi";
+  ASSERT_EQ(Read("FILE " + movie + "\nSOURCEFRAME 20\nSOURCEFRAME 3\nEND\n"), 1);
+  ASSERT_EQ(image_.GetFileRecord()->frameCount, 2);
+  mImageFile* avi = MakeImageForFile(movie.c_str());
+  ASSERT_TRUE(avi->Open(movie.c_str(), 0));
+  ASSERT_TRUE(avi->ReadHeader());
+  avi->SeekFrame(20, 0);
+  mBitmap* twentieth = avi->MakeBitmap(FALSE);
+  ASSERT_NE(twentieth, nullptr);
+  const mBitmap* first = image_.firstFrame->bitmap;
+  int different = 0;
+  for (int y = 0; y < twentieth->desc->height; ++y)
+    for (int x = 0; x < twentieth->desc->width; ++x) different += *first->desc->Pixel(x, y) != *twentieth->desc->Pixel(x, y);
+  EXPECT_EQ(different, 0);
+  delete twentieth;
+  delete avi;
+  EXPECT_TRUE(TakeReports().empty());
+}
+
 TEST_F(ImageBitmapTest, ImageSpriteReadsDefinitionsFromItsScriptText) {
   auto* image = new mImageBitmap;
   mSpriteImage sprite;
@@ -193,7 +213,7 @@ TEST(ImageFactory, ExtensionDecidesTheReader) {
   EXPECT_EQ(ImageExtension("a.b.pcx"), "B");
   EXPECT_EQ(ImageExtension("noextension"), "");
   EXPECT_EQ(ImageExtension("long.bmpx"), "BMP");
-  for (const char* name : {"a.bmp", "a.fli", "a.flc", "a.pcx", "a.dcx"}) {
+  for (const char* name : {"a.bmp", "a.avi", "a.fli", "a.flc", "a.pcx", "a.dcx"}) {
     mImageFile* image = MakeImageForFile(name);
     EXPECT_NE(image, nullptr) << name;
     delete image;
