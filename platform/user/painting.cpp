@@ -4,6 +4,7 @@
 
 #include "core/draw_target.h"
 #include "core/system_palette.h"
+#include "gdi/dc_access.h"
 #include "user/user_state.h"
 
 using namespace plat;
@@ -65,6 +66,10 @@ void InvalidateClient(Window* window, const RECT* rect, bool erase, bool childre
   }
   if (erase) window->erase = true;
   if (!children && (window->style & WS_CLIPCHILDREN)) return;
+  InvalidateChildren(window, area, erase, children);
+}
+
+void InvalidateChildren(Window* window, const RECT& area, bool erase, bool children) {
   for (HWND handle : window->children) {
     Window* child = Find(handle);
     if (!child) continue;
@@ -134,7 +139,11 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   bool erase = window->erase;
   window->hasUpdate = false;
   window->erase = false;
+  // A window without WS_CLIPCHILDREN paints over its children: those under
+  // the painted area paint again after it, even if they painted just before.
+  if (!(window->style & WS_CLIPCHILDREN) && !Empty(paint)) InvalidateChildren(window, paint, true, true);
   HDC dc = GetDC(hWnd);
+  if (dc) SetDcPaintClip(dc, paint);
   lpPaint->hdc = dc;
   lpPaint->rcPaint = paint;
   lpPaint->fErase = TRUE;
