@@ -251,6 +251,7 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
     ch = vk;
   }
   if (ch < 0) return FALSE;
+  if (CurrentBackend().KeysBringCharacters()) return TRUE;  // its character is on its way
   UINT message = lpMsg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
   MSG msg = *lpMsg;
   msg.message = message;
