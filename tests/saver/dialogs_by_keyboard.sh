@@ -20,9 +20,12 @@ fail() {
 }
 
 saver_pid=0
+# Starts the saver and gives its dialog a moment to come up, as a user's
+# first key would.
 start_saver() {
   "$saver" >"$work/saver.log" 2>&1 &
   saver_pid=$!
+  sleep 1
 }
 keys() {
   "$press" "$title" "$@" || fail "found no window titled \"$title\" to press $*"
@@ -73,6 +76,17 @@ pasted=$("$read_clipboard") || fail "nothing on the clipboard"
 [[ $pasted == 5 ]] || fail "clipboard: expected \"5\", found \"$pasted\""
 keys Escape
 expect_saver_ends "Ctrl+C, Escape"
+
+# The menu opens the About box from the keyboard (F10, Enter, Enter) without
+# the preview's loop taking the Enters as OK; Escape closes the box, then the
+# dialog.
+rm -rf "$XDG_CONFIG_HOME"
+start_saver
+keys F10 Return Return
+"$press" "Orvanel Saver IV Freeware" Escape || fail "the menu opened no About box"
+keys Escape
+expect_saver_ends "About box"
+grep -qi "count=\|speed=" "$registry" 2>/dev/null && fail "the About box's keys wrote settings"
 
 ((failures == 0)) && echo "all keyboard checks passed"
 ((failures == 0))

@@ -173,6 +173,23 @@ TEST_F(SettingsDialog, TabMovesThroughTheControlsWhileThePreviewRuns) {
   ExpectStored(60, 2, 5);
 }
 
+TEST_F(SettingsDialog, TheMenuOpensTheAboutBoxFromTheKeyboard) {
+  // The menu's Enters must not reach the preview loop, which reads Enter as OK.
+  bool aboutOpen = false;
+  EXPECT_EQ(Run({[](HWND) {
+                   headless::PressKey(VK_F10);
+                   headless::PressKey(VK_RETURN);
+                   headless::PressKey(VK_RETURN);
+                 },
+                 [&](HWND) {
+                   aboutOpen = g_aboutBox.stage != nullptr;
+                   headless::PressKey(VK_ESCAPE);
+                 },
+                 [](HWND) { headless::PressKey(VK_ESCAPE); }}),
+            1);
+  EXPECT_TRUE(aboutOpen);
+}
+
 TEST_F(SettingsDialog, ThePreviewIsRebuiltOnlyWhenWhatItShowsChanges) {
   // Slot 9 is never filled in a preview; a rebuilt scene empties it.
   constexpr double kMark = 777.0;
