@@ -129,7 +129,10 @@ void Convert(const HostEvent& e) {
       if (HWND hwnd = FindByNative(e.window)) PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
       break;
     case HostEvent::kExpose:
-      if (HWND hwnd = FindByNative(e.window)) InvalidateRect(hwnd, nullptr, FALSE);
+      // The backend shows the window's pixels again from its surface, which
+      // keeps them. Repainting the windows would wipe what is drawn outside
+      // WM_PAINT: the settings dialog's stages went black under their
+      // controls' own paint.
       break;
     case HostEvent::kResize:
       if (HWND hwnd = FindByNative(e.window))

@@ -82,6 +82,11 @@ void InvalidateChildren(Window* window, const RECT& area, bool erase, bool child
 }
 
 void ExposeScreenArea(const RECT& screenRect, HWND except) {
+  // A native window of its own that goes away uncovers other native windows,
+  // which keep their pixels and are shown again by the backend: repainting
+  // them would wipe what is drawn outside WM_PAINT (the stages of a dialog).
+  Window* gone = Find(except);
+  if (gone && gone->native && !ScreenSurface()) return;
   FillScreen(screenRect, GetSysColor(COLOR_BACKGROUND));
   for (HWND top : S().topLevels) {
     Window* window = Find(top);
