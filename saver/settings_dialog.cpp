@@ -63,11 +63,18 @@ INT_PTR SettingsCommand(HWND dialog, WPARAM wParam) {
   SettingsDialogState& st = g_settingsDialog;
   const int command = LOWORD(wParam);
   switch (command) {
-    case IDOK:
+    case IDOK: {
+      // Digits typed into the focused count field have not been taken yet
+      // (that happens when it loses the focus); OK keeps what the user sees.
+      HWND focus = GetFocus();
+      int focused = focus && GetParent(focus) == dialog ? GetDlgCtrlID(focus) : 0;
+      if (focused == kCount1Edit || focused == kCount2Edit) ValidateCounts(dialog, focused);
       WriteSetting(kSpeedValue, st.speed);
       WriteSetting(kSprite1CountValue, g_scene.count1);
       WriteSetting(kSprite2CountValue, g_scene.count2);
-      [[fallthrough]];
+      st.ending = true;
+      return 0;
+    }
     case IDCANCEL:
       // The preview loop sees it and ends the dialog.
       st.ending = true;

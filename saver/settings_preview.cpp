@@ -62,15 +62,22 @@ void RunPreview(HWND dialog) {
           running = false;
           break;
         }
+        bool handled = false;
         if (UncoversTheThumbnails(message.message)) {
           thumbnailsDue = true;
         } else if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
           SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         } else if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
           SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        } else if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
+          // The other keys of the dialog (Tab, the arrows of a group, the
+          // menu) still move between its controls.
+          handled = IsDialogMessageA(dialog, &message) != FALSE;
         }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        if (!handled) {
+          TranslateMessage(&message);
+          DispatchMessageA(&message);
+        }
       }
       if (GetTickCount() - start >= kPreviewTickMs) break;
       if (!g_scene.running) break;

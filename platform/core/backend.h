@@ -108,11 +108,20 @@ class Backend {
     return 0;
   }
 
+  // True when the host sends the character of each key itself (a kChar after
+  // its kKeyDown): TranslateMessage then adds none, or every key would type twice.
+  virtual bool KeysBringCharacters() const { return false; }
+
   virtual void SetCursorVisible(bool visible) = 0;
   virtual void GetCursorPos(int* x, int* y) = 0;
   virtual void SetCursorPos(int x, int y) = 0;
 
   virtual int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) = 0;
+
+  // The desktop's clipboard, for backends on a desktop that has one. Text is
+  // the program's own (Latin-1). False: no desktop clipboard (or no text on it).
+  virtual bool SetClipboardText(const std::string& /*text*/) { return false; }
+  virtual bool GetClipboardText(std::string* /*text*/) { return false; }
 
   // Wave output: the number of devices (0: no sound), what they offer, and
   // one opened for a format (null when refused).

@@ -13,6 +13,10 @@ namespace plat {
 // hwnd null: the screen. Released with ReleaseDC.
 HDC GetDcForWindow(HWND hwnd, bool wholeWindow);
 
+// Limits what a window DC draws to r (client coordinates), as BeginPaint's
+// DC draws only inside the update region.
+void SetDcPaintClip(HDC hdc, const RECT& r);
+
 // A solid brush that DeleteObject leaves alone, as system colour brushes.
 HBRUSH CreatePermanentBrush(COLORREF colour);
 

@@ -71,6 +71,13 @@ HDC GetDcForWindow(HWND hwnd, bool wholeWindow) {
   return NewDc(hwnd ? DeviceContext::kWindow : DeviceContext::kScreen, hwnd, wholeWindow);
 }
 
+void SetDcPaintClip(HDC hdc, const RECT& r) {
+  if (DeviceContext* dc = FindDc(hdc)) {
+    dc->paintClipped = true;
+    dc->paintClip = r;
+  }
+}
+
 HBRUSH CreatePermanentBrush(COLORREF colour) {
   auto brush = std::make_unique<Brush>();
   brush->colour = colour;

@@ -1,5 +1,7 @@
 #include "gdi/dc_target.h"
 
+#include <algorithm>
+
 #include "core/draw_target.h"
 #include "core/system_palette.h"
 #include "gdi/palette_map.h"
@@ -69,6 +71,13 @@ bool ResolveDc(HDC hdc, DcTarget* out) {
   out->originX = target.originX;
   out->originY = target.originY;
   out->clip = target.clip;
+  if (dc->paintClipped) {
+    const RECT& p = dc->paintClip;
+    RECT& c = out->clip;
+    c = RECT{std::max(c.left, p.left + target.originX), std::max(c.top, p.top + target.originY),
+             std::min(c.right, p.right + target.originX), std::min(c.bottom, p.bottom + target.originY)};
+    if (c.left >= c.right || c.top >= c.bottom) c = RECT{0, 0, 0, 0};
+  }
   out->native = target.native;
   out->hwnd = dc->hwnd;
   out->window = true;

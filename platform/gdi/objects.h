@@ -79,6 +79,9 @@ struct DeviceContext {
   COLORREF textColour = RGB(0, 0, 0);
   COLORREF backColour = RGB(255, 255, 255);
   int backMode = OPAQUE;
+  // BeginPaint's DC draws only inside the area being painted (client coordinates).
+  bool paintClipped = false;
+  RECT paintClip = {0, 0, 0, 0};
 };
 
 // Handle tables.

@@ -1,6 +1,7 @@
 // Menus from RT_MENU resources: the bar under a window's caption and its
-// pop-ups, tracked by the window's own procedure so that any message loop
-// (the dialog's, or a program's own PeekMessage loop) drives them.
+// pop-ups, opened by the window's own procedure from any message loop (the
+// dialog's, or a program's own PeekMessage loop) and then tracked in a loop
+// of their own until they close.
 #pragma once
 
 #include <windows.h>

@@ -129,7 +129,10 @@ void Convert(const HostEvent& e) {
       if (HWND hwnd = FindByNative(e.window)) PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
       break;
     case HostEvent::kExpose:
-      if (HWND hwnd = FindByNative(e.window)) InvalidateRect(hwnd, nullptr, FALSE);
+      // The backend shows the window's pixels again from its surface, which
+      // keeps them. Repainting the windows would wipe what is drawn outside
+      // WM_PAINT: the settings dialog's stages went black under their
+      // controls' own paint.
       break;
     case HostEvent::kResize:
       if (HWND hwnd = FindByNative(e.window))
@@ -251,6 +254,7 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
     ch = vk;
   }
   if (ch < 0) return FALSE;
+  if (CurrentBackend().KeysBringCharacters()) return TRUE;  // its character is on its way
   UINT message = lpMsg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
   MSG msg = *lpMsg;
   msg.message = message;

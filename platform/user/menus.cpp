@@ -161,6 +161,35 @@ void RedrawPopup(const Tracking& t) {
   }
 }
 
+// An open menu has a loop of its own, as the system's menus do: its keys and
+// clicks never pass through the program's loop, which may read Enter and
+// Escape as its own (the settings dialog's preview loop does). It ends with
+// the menu, or when the window goes away or is hidden.
+void TrackModally(HWND hwnd) {
+  for (;;) {
+    Tracking* t = Trackings::Find(hwnd);
+    if (!t || t->selected < 0) return;
+    if (!IsWindowVisible(hwnd)) {
+      EndTracking(hwnd);
+      return;
+    }
+    MSG msg;
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      if (IsWindow(hwnd)) EndTracking(hwnd);
+      return;
+    }
+    // Keys belong to the menu wherever the focus is; the mouse reaches it
+    // through its capture.
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
+      MenuMessage(hwnd, msg.message, msg.wParam, msg.lParam, t->font);
+      continue;
+    }
+    DispatchMessageA(&msg);
+  }
+}
+
 }  // namespace
 
 namespace plat::dlg {
@@ -205,6 +234,7 @@ bool MenuMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, HFONT fo
         if (PtInRect(&titles[i], pt)) {
           Begin(hwnd, t, static_cast<int>(i), font);
           OpenPopup(hwnd, t);
+          TrackModally(hwnd);
           return true;
         }
       return false;
@@ -212,6 +242,7 @@ bool MenuMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, HFONT fo
     if ((message == WM_SYSKEYDOWN && wParam == VK_F10) || (message == WM_SYSKEYUP && wParam == VK_MENU)) {
       Begin(hwnd, t, 0, font);
       RedrawBar(hwnd);
+      TrackModally(hwnd);
       return true;
     }
     return false;

@@ -4,6 +4,7 @@
 
 #include "core/draw_target.h"
 #include "core/system_palette.h"
+#include "gdi/dc_access.h"
 #include "user/user_state.h"
 
 using namespace plat;
@@ -65,6 +66,10 @@ void InvalidateClient(Window* window, const RECT* rect, bool erase, bool childre
   }
   if (erase) window->erase = true;
   if (!children && (window->style & WS_CLIPCHILDREN)) return;
+  InvalidateChildren(window, area, erase, children);
+}
+
+void InvalidateChildren(Window* window, const RECT& area, bool erase, bool children) {
   for (HWND handle : window->children) {
     Window* child = Find(handle);
     if (!child) continue;
@@ -77,6 +82,11 @@ void InvalidateClient(Window* window, const RECT* rect, bool erase, bool childre
 }
 
 void ExposeScreenArea(const RECT& screenRect, HWND except) {
+  // A native window of its own that goes away uncovers other native windows,
+  // which keep their pixels and are shown again by the backend: repainting
+  // them would wipe what is drawn outside WM_PAINT (the stages of a dialog).
+  Window* gone = Find(except);
+  if (gone && gone->native && !ScreenSurface()) return;
   FillScreen(screenRect, GetSysColor(COLOR_BACKGROUND));
   for (HWND top : S().topLevels) {
     Window* window = Find(top);
@@ -134,7 +144,11 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   bool erase = window->erase;
   window->hasUpdate = false;
   window->erase = false;
+  // A window without WS_CLIPCHILDREN paints over its children: those under
+  // the painted area paint again after it, even if they painted just before.
+  if (!(window->style & WS_CLIPCHILDREN) && !Empty(paint)) InvalidateChildren(window, paint, true, true);
   HDC dc = GetDC(hWnd);
+  if (dc) SetDcPaintClip(dc, paint);
   lpPaint->hdc = dc;
   lpPaint->rcPaint = paint;
   lpPaint->fErase = TRUE;

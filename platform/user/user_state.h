@@ -124,6 +124,8 @@ HWND WindowFromScreenPoint(POINT pt);  // deepest visible own window, or null
 
 // Painting.
 void InvalidateClient(Window* window, const RECT* rect, bool erase, bool children);
+// The children of window under area (window's client coordinates).
+void InvalidateChildren(Window* window, const RECT& area, bool erase, bool children);
 // Shows the desktop where a top-level window no longer covers the screen
 // (headless screen) and asks the windows below to repaint.
 void ExposeScreenArea(const RECT& screenRect, HWND except);

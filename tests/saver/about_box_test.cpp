@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "about_box.h"
 #include "dialog_script.h"
@@ -90,6 +91,28 @@ TEST_F(AboutBox, WithoutItsPictureTheBoxClosesAtOnceOnOK) {
   EXPECT_EQ(g_close.commands, 0);
   EXPECT_EQ(g_aboutBox.stage, nullptr);
   EXPECT_LT(ended - pressed, 50u);
+}
+
+TEST_F(AboutBox, EveryAddressIsShownWithoutAnyInput) {
+  // The first address field takes the focus while the box is being shown.
+  std::vector<int> textPixels;
+  Run({[&](HWND dialog) {
+    for (int id : kAddressEdits) {
+      HWND edit = GetDlgItem(dialog, id);
+      RECT rect;
+      GetClientRect(edit, &rect);
+      POINT origin{0, 0};
+      ClientToScreen(edit, &origin);
+      int n = 0;
+      for (int y = 0; y < rect.bottom; ++y)
+        for (int x = 0; x < rect.right; ++x)
+          n += headless::ScreenPixel(origin.x + x, origin.y + y) == GetSysColor(COLOR_WINDOWTEXT);
+      textPixels.push_back(n);
+    }
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  }});
+  ASSERT_EQ(textPixels.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_GT(textPixels[i], 20) << "address " << i + 1;
 }
 
 TEST_F(AboutBox, ThePictureStandsOnTheDialogsFaceColour) {

@@ -140,6 +140,56 @@ TEST_F(SettingsDialog, TypedDigitsTakeEffectWhenTheFieldLosesTheFocus) {
   ExpectStored(60, 1, 7);
 }
 
+TEST_F(SettingsDialog, DigitsTypedJustBeforeEnterAreKept) {
+  // Enter ends the dialog while the field still has the focus.
+  EXPECT_EQ(Run({[](HWND dialog) {
+                   HWND edit = GetDlgItem(dialog, kCount2Edit);
+                   SetFocus(edit);
+                   SendMessageA(edit, EM_SETSEL, 0, -1);
+                   headless::TypeText("7");
+                 },
+                 [](HWND) { headless::PressKey(VK_RETURN); }}),
+            1);
+  ExpectStored(60, 1, 7);
+}
+
+TEST_F(SettingsDialog, TabMovesThroughTheControlsWhileThePreviewRuns) {
+  std::vector<int> focus;
+  auto noteFocus = [&](HWND) { focus.push_back(GetDlgCtrlID(GetFocus())); };
+  EXPECT_EQ(Run({noteFocus, [](HWND) { headless::PressKey(VK_TAB); }, noteFocus,
+                 [](HWND) {
+                   headless::TypeText("2");
+                   headless::PressKey(VK_TAB);
+                 },
+                 noteFocus,
+                 [](HWND) {
+                   headless::KeyDown(VK_SHIFT);
+                   headless::PressKey(VK_TAB);
+                   headless::KeyUp(VK_SHIFT);
+                 },
+                 noteFocus, [](HWND) { headless::PressKey(VK_RETURN); }}),
+            1);
+  EXPECT_EQ(focus, (std::vector<int>{kSpeedScrollBar, kCount1Edit, kCount2Edit, kCount1Edit}));
+  ExpectStored(60, 2, 5);
+}
+
+TEST_F(SettingsDialog, TheMenuOpensTheAboutBoxFromTheKeyboard) {
+  // The menu's Enters must not reach the preview loop, which reads Enter as OK.
+  bool aboutOpen = false;
+  EXPECT_EQ(Run({[](HWND) {
+                   headless::PressKey(VK_F10);
+                   headless::PressKey(VK_RETURN);
+                   headless::PressKey(VK_RETURN);
+                 },
+                 [&](HWND) {
+                   aboutOpen = g_aboutBox.stage != nullptr;
+                   headless::PressKey(VK_ESCAPE);
+                 },
+                 [](HWND) { headless::PressKey(VK_ESCAPE); }}),
+            1);
+  EXPECT_TRUE(aboutOpen);
+}
+
 TEST_F(SettingsDialog, ThePreviewIsRebuiltOnlyWhenWhatItShowsChanges) {
   // Slot 9 is never filled in a preview; a rebuilt scene empties it.
   constexpr double kMark = 777.0;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/backend.h"
@@ -29,6 +30,9 @@ struct SdlWindow {
   bool topMost = false;
   int x = 0, y = 0;            // screen position (parent client position for children)
 };
+
+// Next code point of UTF-8 text; invalid bytes count as one character each.
+uint32_t NextCodePoint(const char** text);
 
 // HostEvents waiting to be handed out, in order; fixed size, so a burst of
 // input never allocates.
@@ -72,11 +76,19 @@ class SdlBackend : public Backend {
   bool ForeignWindowRect(uint64_t id, RECT* screenRect) override;
   uint64_t CreatePlainWindow(int width, int height, const std::string& title) override;
 
+  // Characters come from SDL's text input (the keyboard layout's own) and
+  // with Return, Escape, Backspace, Tab and Ctrl+letter keys.
+  bool KeysBringCharacters() const override { return true; }
+
   void SetCursorVisible(bool visible) override;
   void GetCursorPos(int* x, int* y) override;
   void SetCursorPos(int x, int y) override;
 
   int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
+
+  // The X11 clipboard through SDL (sdl_clipboard.cpp).
+  bool SetClipboardText(const std::string& text) override;
+  bool GetClipboardText(std::string* text) override;
 
   // SDL audio (sdl_audio.cpp).
   int AudioDeviceCount() override;

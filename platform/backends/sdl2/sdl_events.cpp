@@ -22,7 +22,8 @@ int HostButton(Uint8 button) {
   }
 }
 
-// Next code point of UTF-8 text; invalid bytes count as one character each.
+}  // namespace
+
 uint32_t NextCodePoint(const char** text) {
   auto* s = reinterpret_cast<const unsigned char*>(*text);
   uint32_t c = s[0];
@@ -42,8 +43,6 @@ uint32_t NextCodePoint(const char** text) {
   *text += length;
   return c;
 }
-
-}  // namespace
 
 void SdlBackend::PushEvent(HostEvent::Kind kind, SdlWindow* window, uint32_t time) {
   HostEvent event;

@@ -56,8 +56,11 @@ void Paint(HWND hwnd) {
     case SS_ICON: {
       if (!transparent) Fill(hdc, r, COLOR_BTNFACE);
       StaticState* s = States::Find(hwnd);
-      if (const IconImage* image = s ? IconPixels(s->icon) : nullptr)
-        DcDrawArgb(hdc, 0, 0, image->argb.data(), image->width, image->height);
+      if (const IconImage* image = s ? IconPixels(s->icon) : nullptr) {
+        int x = 0, y = 0;
+        if (style & SS_CENTERIMAGE) x = (r.right - image->width) / 2, y = (r.bottom - image->height) / 2;
+        DcDrawArgb(hdc, x, y, image->argb.data(), image->width, image->height);
+      }
       break;
     }
     default: {
@@ -72,6 +75,20 @@ void Paint(HWND hwnd) {
     }
   }
   EndPaint(hwnd, &ps);
+}
+
+// An icon control takes the size of its icon (templates give it none), unless
+// it centres the icon in the size it was given.
+void FitToIcon(HWND hwnd, HICON icon) {
+  LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+  if ((style & SS_TYPEMASK) != SS_ICON || (style & (SS_CENTERIMAGE | SS_REALSIZECONTROL))) return;
+  const IconImage* image = IconPixels(icon);
+  if (!image) return;
+  RECT inner{0, 0, image->width, image->height};
+  DWORD exStyle = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EXSTYLE));
+  AdjustWindowRectEx(&inner, static_cast<DWORD>(style), FALSE, exStyle);
+  SetWindowPos(hwnd, nullptr, 0, 0, inner.right - inner.left, inner.bottom - inner.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -92,6 +109,7 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       StaticState& s = States::Of(hwnd);
       HICON old = s.icon;
       s.icon = reinterpret_cast<HICON>(wParam);
+      FitToIcon(hwnd, s.icon);
       InvalidateRect(hwnd, nullptr, TRUE);
       return reinterpret_cast<LRESULT>(old);
     }

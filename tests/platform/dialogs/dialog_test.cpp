@@ -230,6 +230,89 @@ TEST_F(Dialogs, LooksLikeADialog) {
   EXPECT_EQ(result, 9);
 }
 
+// Runs template 3000 with a procedure that leaves the focus to the dialog
+// manager (FALSE from WM_INITDIALOG) and calls check on the first timer tick,
+// once the paints that showing the dialog caused are done.
+INT_PTR RunAndLookAtFirstTick(std::function<void(HWND)> init, std::function<void(HWND)> check) {
+  static std::function<void(HWND)> s_init, s_check;
+  s_init = std::move(init);
+  s_check = std::move(check);
+  return DialogBoxParamA(
+      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(3000), nullptr,
+      [](HWND dlg, UINT message, WPARAM, LPARAM) -> INT_PTR {
+        if (message == WM_INITDIALOG) {
+          s_init(dlg);
+          SetTimer(dlg, 1, 10, nullptr);
+          return FALSE;
+        }
+        if (message == WM_TIMER) {
+          KillTimer(dlg, 1);
+          s_check(dlg);
+          EndDialog(dlg, 9);
+          return TRUE;
+        }
+        return FALSE;
+      },
+      0);
+}
+
+// Screen pixels of hwnd's client area that have the given colour.
+int CountPixels(HWND hwnd, COLORREF colour) {
+  RECT r;
+  GetClientRect(hwnd, &r);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  int n = 0;
+  for (int y = 0; y < r.bottom; ++y)
+    for (int x = 0; x < r.right; ++x) n += headless::ScreenPixel(origin.x + x, origin.y + y) == colour;
+  return n;
+}
+
+TEST_F(Dialogs, AControlFocusedWhileTheDialogIsShownStaysDrawn) {
+  // The edit gets the focus, and paints, before the dialog under it paints.
+  INT_PTR result = RunAndLookAtFirstTick([](HWND dlg) { SetDlgItemTextA(dlg, 3020, "42"); },
+                                         [](HWND dlg) {
+                                           HWND edit = GetDlgItem(dlg, 3020);
+                                           EXPECT_EQ(GetFocus(), edit);
+                                           EXPECT_GT(CountPixels(edit, GetSysColor(COLOR_WINDOW)), 0)
+                                               << "the edit's white face";
+                                           EXPECT_GT(CountPixels(edit, GetSysColor(COLOR_WINDOWTEXT)), 0)
+                                               << "its text";
+                                         });
+  EXPECT_EQ(result, 9);
+}
+
+TEST_F(Dialogs, AParentPaintingPartOfItselfLeavesTheRestAlone) {
+  RunAndLookAtFirstTick([](HWND) {},
+                        [](HWND dlg) {
+                          HWND edit = GetDlgItem(dlg, 3022);
+                          int white = CountPixels(edit, GetSysColor(COLOR_WINDOW));
+                          ASSERT_GT(white, 0);
+                          // Only a corner of the dialog, far from the edit, needs painting.
+                          RECT corner{0, 0, 4, 4};
+                          InvalidateRect(dlg, &corner, TRUE);
+                          UpdateWindow(dlg);
+                          EXPECT_EQ(CountPixels(edit, GetSysColor(COLOR_WINDOW)), white);
+                        });
+}
+
+TEST_F(Dialogs, AnIconControlTakesTheSizeOfItsIconAndShowsIt) {
+  // The template's ICON statement gives the control no size of its own.
+  RunAndLookAtFirstTick([](HWND) {},
+                        [](HWND dlg) {
+                          HWND icon = GetDlgItem(dlg, 3015);
+                          RECT r;
+                          GetClientRect(icon, &r);
+                          EXPECT_EQ(r.right, 32);
+                          EXPECT_EQ(r.bottom, 32);
+                          POINT origin{0, 0};
+                          ClientToScreen(icon, &origin);
+                          // The 32-bit image of icon 100: (8x, 8y, 0x40).
+                          EXPECT_EQ(headless::ScreenPixel(origin.x + 10, origin.y + 12), RGB(80, 96, 0x40));
+                          EXPECT_EQ(headless::ScreenPixel(origin.x + 31, origin.y + 31), RGB(248, 248, 0x40));
+                        });
+}
+
 TEST(DialogTemplates, MalformedAreRefused) {
   using plat::dlg::DialogTemplate;
   using plat::dlg::ParseDialogTemplate;

@@ -1,12 +1,17 @@
-// press_key_in_window TITLE KEYSYM: waits (up to 10 s) for a viewable
-// top-level window titled TITLE, gives it the keyboard and presses the key
-// there through XTest. A user at the keyboard, for message box tests.
+// press_key_in_window TITLE KEY...: waits (up to 10 s) for a viewable
+// top-level window titled TITLE, gives it the keyboard and presses the keys
+// there one after another through XTest. A key is a keysym, or keysyms joined
+// by '+' held down together (Control_L+c). A user at the keyboard, for
+// message box and dialog tests.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 #include <cstring>
+#include <sstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -28,26 +33,43 @@ Window FindTitled(Display* display, const char* title) {
   return found;
 }
 
+std::vector<KeySym> Chord(const char* key) {
+  std::vector<KeySym> keys;
+  std::stringstream parts(key);
+  for (std::string part; std::getline(parts, part, '+');) keys.push_back(XStringToKeysym(part.c_str()));
+  return keys;
+}
+
+// Presses the keys of a chord in order and lets them go in reverse.
+void Press(Display* display, const std::vector<KeySym>& chord) {
+  for (KeySym key : chord) XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), True, CurrentTime);
+  for (auto it = chord.rbegin(); it != chord.rend(); ++it)
+    XTestFakeKeyEvent(display, XKeysymToKeycode(display, *it), False, CurrentTime);
+  XSync(display, False);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc < 3) return 2;
   Display* display = XOpenDisplay(nullptr);
-  KeySym key = XStringToKeysym(argv[2]);
-  if (!display || key == NoSymbol) return 2;
-  int result = 1;
-  for (int attempt = 0; attempt < 200 && result != 0; ++attempt) {
-    if (Window window = FindTitled(display, argv[1])) {
-      XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
-      KeyCode code = XKeysymToKeycode(display, key);
-      XTestFakeKeyEvent(display, code, True, CurrentTime);
-      XTestFakeKeyEvent(display, code, False, CurrentTime);
-      XSync(display, False);
-      result = 0;
-    } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  if (!display) return 2;
+  for (int i = 2; i < argc; ++i)
+    for (KeySym key : Chord(argv[i]))
+      if (key == NoSymbol) return 2;
+  Window window = 0;
+  for (int attempt = 0; attempt < 200 && !window; ++attempt) {
+    window = FindTitled(display, argv[1]);
+    if (!window) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  if (window) {
+    XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
+    for (int i = 2; i < argc; ++i) {
+      // A user's pace: each key is handled before the next one comes.
+      if (i > 2) std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      Press(display, Chord(argv[i]));
     }
   }
   XCloseDisplay(display);
-  return result;
+  return window ? 0 : 1;
 }
