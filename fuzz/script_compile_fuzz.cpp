@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const mScript& program = *sprite.program;
     for (int i = 0; i < program.count; ++i)
       if (program.instructions[i].target >= program.count) __builtin_trap();
-    for (int cycle = 0; cycle < 32; ++cycle) {
-      if (cycle % 5 == 0) sprite.Hit(&other);
+    for (int cycle = 0; cycle < 8; ++cycle) {
+      if (cycle % 3 == 0) sprite.Hit(&other);
       if (sprite.state & mSprite::kPaused) sprite.Resume();
       sprite.Advance(0);
     }
