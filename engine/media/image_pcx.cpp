@@ -126,16 +126,28 @@ bool mImagePCX::DecodeLine(uint8_t* line) {
         fileState.readPtr = p;
         return false;
       }
+      if (dataEnd - p < 2) {
+        *out++ = *p++;
+        continue;
+      }
     }
-    uint8_t byte = *p++;
-    if (byte < 0xC0) {
-      *out++ = byte;
-      continue;
+    // Literals and runs take the same path: noisy pictures would mispredict a
+    // branch on the kind of byte half the time.
+    const uint8_t byte = p[0];
+    const bool run = byte >= 0xC0;
+    const size_t count = run ? byte & 0x3F : 1;
+    const uint8_t value = run ? p[1] : byte;
+    p += run ? 2 : 1;
+    if (count <= 8 && end - out >= 8) {
+      const uint64_t repeated = value * 0x0101010101010101ull;
+      std::memcpy(out, &repeated, 8);
+      out += count;
+    } else {
+      // The rest of a run past the end of the line is dropped.
+      const size_t taken = std::min<size_t>(count, static_cast<size_t>(end - out));
+      std::memset(out, value, taken);
+      out += taken;
     }
-    // The rest of a run past the end of the line is dropped.
-    size_t count = std::min<size_t>(byte & 0x3F, static_cast<size_t>(end - out));
-    std::memset(out, *p++, count);
-    out += count;
   }
   fileState.readPtr = p;
   return true;

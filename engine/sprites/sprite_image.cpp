@@ -1,5 +1,6 @@
 #include "sprites/sprite_image.h"
 
+#include "media/image_bitmap.h"
 #include "media/image_file.h"
 #include "sprites/wrap_math.h"
 #include "stage/director.h"
@@ -161,8 +162,13 @@ void mSpriteImage::Resume() {
 }
 
 int mSpriteImage::LoadScript(mFile* file) {
-  // Script and image definitions share one text; both come with the script
-  // language and the image definitions.
+  if (!file) return 1;
+  // Script and image definitions share one text: each reader skips the
+  // other's words and both stop at the same END.
+  const int32_t start = file->Tell();
   mSprite::LoadScript(file);
+  file->Seek(start, 0);
+  if (image && image->GetFileRecord()->formatTag == FormatTag("BMAP"))
+    static_cast<mImageBitmap*>(image)->ReadDefinitions(file);
   return 1;
 }

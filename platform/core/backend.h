@@ -101,6 +101,12 @@ class Backend {
   // Foreign windows named by native id (preview parent, xscreensaver window).
   virtual bool ForeignWindowExists(uint64_t id) = 0;
   virtual bool ForeignWindowRect(uint64_t id, RECT* screenRect) = 0;
+  // A plain top-level window outside the Win32 layer, as another program
+  // would give one (xscreensaver's --window): its native id, 0 if none.
+  virtual uint64_t CreatePlainWindow(int width, int height, const std::string& title) {
+    (void)width, (void)height, (void)title;
+    return 0;
+  }
 
   virtual void SetCursorVisible(bool visible) = 0;
   virtual void GetCursorPos(int* x, int* y) = 0;

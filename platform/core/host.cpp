@@ -177,4 +177,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, Options* options, st
   return true;
 }
 
+uint64_t CreatePlainWindow(int width, int height, const std::string& title) {
+  return plat::HasBackend() ? plat::CurrentBackend().CreatePlainWindow(width, height, title) : 0;
+}
+
 }  // namespace host

@@ -36,6 +36,7 @@ const char kUsage[] =
     "xscreensaver conventions:\n"
     "  -root, --root              draw into the window named by $XSCREENSAVER_WINDOW\n"
     "  -window-id, --window-id ID draw into the window ID (decimal or 0x hex)\n"
+    "  -window, --window          draw into a window of its own\n"
     "\n"
     "Options:\n"
     "  --headless[=WxHxD]  use the virtual screen (default 1920x1080x24; D 8 is a\n"
@@ -59,6 +60,10 @@ bool ParseNativeId(const std::string& text, unsigned long long* id) {
   return *end == '\0' && *id != 0;
 }
 
+// Stands for the id of a window of the program's own, made once the layer runs:
+// the saver then runs inside it as inside any other program's window.
+const char kOwnWindow[] = "--own-window";
+
 // Turns the xscreensaver options into the preview mode of the same window:
 // there input does not end the saver (xscreensaver does that), and the scene
 // is the full one when the window covers the screen.
@@ -67,6 +72,11 @@ bool TranslateHackOptions(std::vector<std::string>* args, std::string* error) {
   for (size_t i = 0; i < args->size(); ++i) {
     const std::string& arg = (*args)[i];
     unsigned long long id = 0;
+    if (arg == "-window" || arg == "--window") {
+      out.push_back("/p");
+      out.push_back(kOwnWindow);
+      continue;
+    }
     if (arg == "-root" || arg == "--root") {
       const char* env = std::getenv("XSCREENSAVER_WINDOW");
       if (!env || !ParseNativeId(env, &id)) {
@@ -116,17 +126,27 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s (try --help)\n", options.programName.c_str(), error.c_str());
     return 2;
   }
+  if (!host::Init(options, &error)) {
+    std::fprintf(stderr, "%s: %s\n", options.programName.c_str(), error.c_str());
+    return 1;
+  }
   std::string arguments;
-  for (const std::string& arg : rest) {
+  for (std::string& arg : rest) {
+    if (arg == kOwnWindow) {
+      // As xscreensaver's hacks do by default, about a quarter of a common screen.
+      uint64_t window = host::CreatePlainWindow(640, 480, options.programName);
+      if (!window) {
+        std::fprintf(stderr, "%s: cannot open a window of its own\n", options.programName.c_str());
+        host::Shutdown();
+        return 1;
+      }
+      arg = std::to_string(window);
+    }
     if (!arguments.empty()) arguments += ' ';
     arguments += QuoteArgument(arg);
   }
   std::string program = QuoteArgument(argc > 0 ? argv[0] : options.programName);
   host::SetCommandLine(arguments.empty() ? program : program + " " + arguments);
-  if (!host::Init(options, &error)) {
-    std::fprintf(stderr, "%s: %s\n", options.programName.c_str(), error.c_str());
-    return 1;
-  }
   int result = WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(arguments.c_str()), SW_SHOWDEFAULT);
   ExitProcess(static_cast<UINT>(result));
 }

@@ -169,6 +169,9 @@ void HandleActivationRequests() {
     if (window->native && window->native->nativeId == id) {
       HWND hwnd = window->handle;
       SetForegroundWindow(hwnd);
+      // Seen only with ORVANEL_DEBUG set; tells that a second start reached this one.
+      std::string note = "window " + std::to_string(id) + " brought to the front for another process\n";
+      OutputDebugStringA(note.c_str());
       return;
     }
   }

@@ -20,6 +20,12 @@ int StillInfo(const std::string& path);
 int StillChunks(const std::string& path);
 int StillFrames(const std::string& path, const std::string& outPath);
 int StillPng(const std::string& path, const std::string& dir);
+int StillDecode(const std::string& path, int loops);
+
+bool IsAvi(const std::string& path);  // a RIFF "AVI " file
+int AviInfo(const std::string& path);
+int AviFrames(const std::string& path, const std::string& outPath);
+int AviPng(const std::string& path, const std::string& dir);
 
 int WavInfo(const std::string& path);
 int WavPlay(const std::string& path);  // 0 also when there is no sound device

@@ -17,10 +17,11 @@ int Usage() {
                "       mtool chunks FILE        frames and chunks\n"
                "       mtool frames FILE OUT    every frame: indices, then 256 x B,G,R,0\n"
                "       mtool png FILE DIR       every frame as DIR/frame-NNNN.png\n"
-               "       mtool decode FILE [N]    decode every frame N times (timing)\n"
+               "       mtool decode FILE [N]    decode every frame (page) N times (timing)\n"
                "       mtool play FILE          play a sound (silent without a sound device)\n"
                "       mtool script FILE        compile a sprite script and list its instructions\n"
-               "FILE: an FLI or FLC animation, a BMP, PCX or DCX picture (pages are frames);\n"
+               "FILE: an FLI or FLC animation, an AVI movie (info, frames, png), a BMP, PCX\n"
+               "      or DCX picture (pages are frames);\n"
                "      for info and play also a WAV sound.\n");
   return 2;
 }
@@ -64,7 +65,12 @@ int main(int argc, char** argv) {
   if (!started && command == "play") headless::SetSoundDevices(0);
   int result;
   const bool still = mtool::IsStill(path);
-  if (command == "info" && argc == 3)
+  const bool avi = mtool::IsAvi(path);
+  if (avi && command == "info" && argc == 3) result = mtool::AviInfo(path);
+  else if (avi && command == "frames" && argc == 4) result = mtool::AviFrames(path, argv[3]);
+  else if (avi && command == "png" && argc == 4) result = mtool::AviPng(path, argv[3]);
+  else if (avi) result = Usage();
+  else if (command == "info" && argc == 3)
     result = mtool::IsWav(path) ? mtool::WavInfo(path) : still ? mtool::StillInfo(path) : mtool::FlicInfo(path);
   else if (command == "play" && argc == 3) result = mtool::WavPlay(path);
   else if (command == "script" && argc == 3) result = mtool::ScriptList(path);
@@ -72,7 +78,10 @@ int main(int argc, char** argv) {
   else if (command == "frames" && argc == 4)
     result = still ? mtool::StillFrames(path, argv[3]) : mtool::FlicFrames(path, argv[3]);
   else if (command == "png" && argc == 4) result = still ? mtool::StillPng(path, argv[3]) : mtool::FlicPng(path, argv[3]);
-  else if (command == "decode" && (argc == 3 || argc == 4)) result = mtool::FlicDecode(path, argc == 4 ? std::atoi(argv[3]) : 1);
+  else if (command == "decode" && (argc == 3 || argc == 4)) {
+    const int loops = argc == 4 ? std::atoi(argv[3]) : 1;
+    result = still ? mtool::StillDecode(path, loops) : mtool::FlicDecode(path, loops);
+  }
   else result = Usage();
   host::Shutdown();
   return result;

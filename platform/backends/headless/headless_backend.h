@@ -38,6 +38,9 @@ class HeadlessBackend : public Backend {
 
   bool ForeignWindowExists(uint64_t id) override;
   bool ForeignWindowRect(uint64_t id, RECT* screenRect) override;
+  uint64_t CreatePlainWindow(int width, int height, const std::string&) override {
+    return CreateForeign(0, 0, width, height);
+  }
 
   void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
   void GetCursorPos(int* x, int* y) override;

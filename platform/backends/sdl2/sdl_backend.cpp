@@ -102,6 +102,10 @@ bool SdlBackend::ForeignWindowRect(uint64_t id, RECT* screenRect) {
   return X11WindowScreenRect(display_, id, screenRect);
 }
 
+uint64_t SdlBackend::CreatePlainWindow(int width, int height, const std::string& title) {
+  return X11CreateTopLevel(display_, width, height, title.c_str());
+}
+
 void SdlBackend::SetCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
 void SdlBackend::GetCursorPos(int* x, int* y) {

@@ -70,6 +70,7 @@ class SdlBackend : public Backend {
 
   bool ForeignWindowExists(uint64_t id) override;
   bool ForeignWindowRect(uint64_t id, RECT* screenRect) override;
+  uint64_t CreatePlainWindow(int width, int height, const std::string& title) override;
 
   void SetCursorVisible(bool visible) override;
   void GetCursorPos(int* x, int* y) override;

@@ -121,6 +121,28 @@ uint64_t X11CreateChild(_XDisplay* display, uint64_t parent, int x, int y, int w
   return child;
 }
 
+uint64_t X11CreateTopLevel(_XDisplay* display, int width, int height, const char* title) {
+  if (!display) return 0;
+  ErrorTrap trap(display);
+  int screen = DefaultScreen(display);
+  Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0,
+                                      static_cast<unsigned>(width < 1 ? 1 : width),
+                                      static_cast<unsigned>(height < 1 ? 1 : height), 0,
+                                      BlackPixel(display, screen), BlackPixel(display, screen));
+  if (trap.Failed() || window == 0) return 0;
+  XStoreName(display, window, title);
+  // The window manager asks rather than cutting the whole connection off.
+  Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(display, window, &deleteWindow, 1);
+  XSelectInput(display, window, StructureNotifyMask);
+  XMapWindow(display, window);
+  if (trap.Failed()) {
+    XDestroyWindow(display, window);
+    return 0;
+  }
+  return window;
+}
+
 namespace {
 
 // Our connection's event mask of a window, with the given bits added and
@@ -165,6 +187,12 @@ X11Notice X11DecodeNotice(const SDL_Event& event) {
   if (xevent.type == DestroyNotify) {
     notice.kind = X11Notice::kDestroyed;
     notice.window = xevent.xdestroywindow.window;
+  } else if (xevent.type == ClientMessage && xevent.xclient.format == 32 &&
+             static_cast<Atom>(xevent.xclient.data.l[0]) ==
+                 XInternAtom(xevent.xclient.display, "WM_DELETE_WINDOW", True)) {
+    // The close box of a window of X11CreateTopLevel: its destruction
+    // comes back as kDestroyed and ends what runs inside.
+    X11DestroyWindow(xevent.xclient.display, xevent.xclient.window);
   } else if (xevent.type == ConfigureNotify) {
     notice.kind = X11Notice::kResized;
     notice.window = xevent.xconfigure.window;

@@ -33,6 +33,9 @@ bool X11WindowExists(_XDisplay* display, uint64_t id);
 // structure and expose events selected, mapped when visible. 0 on failure.
 uint64_t X11CreateChild(_XDisplay* display, uint64_t parent, int x, int y, int width, int height, bool visible);
 // Structure events of a foreign window: its resizes and its destruction.
+// A mapped top-level window of our own outside SDL; its close box destroys
+// it (see X11DecodeNotice). 0 when it cannot be made.
+uint64_t X11CreateTopLevel(_XDisplay* display, int width, int height, const char* title);
 void X11WatchWindow(_XDisplay* display, uint64_t id);
 void X11UnwatchWindow(_XDisplay* display, uint64_t id);
 // What SDL must see of a window it wraps: resizes, exposes, focus.

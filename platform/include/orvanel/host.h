@@ -41,6 +41,10 @@ const Options& CurrentOptions();
 bool ParseHostOptions(const std::vector<std::string>& args, Options* options, std::vector<std::string>* rest,
                       std::string* error);
 
+// A plain top-level window of the running backend outside the Win32 layer,
+// named by its native id as a foreign window; 0 when the backend has none.
+uint64_t CreatePlainWindow(int width, int height, const std::string& title);
+
 // The command line the program sees through GetCommandLineA.
 void SetCommandLine(const std::string& commandLine);
 

@@ -180,6 +180,43 @@ TEST_F(StillTest, PcxRunsStopAtTheLineAndPaddingIsNeverDrawn) {
   image.SetTarget(nullptr);
 }
 
+TEST_F(StillTest, PcxRandomRunsDecodeLikeAPlainByteLoop) {
+  // Runs of every length (0 to 63, across line ends) mixed with literals, read
+  // from a file large enough to need several refills of the read window.
+  const int width = 301, height = 120, lineBytes = 302;
+  auto b = PcxHeader(width, height, 8, 1, lineBytes);
+  std::vector<uint8_t> expected(static_cast<size_t>(lineBytes) * height);
+  uint32_t seed = 12345;
+  auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  for (int row = 0; row < height; ++row) {
+    int filled = 0;
+    while (filled < lineBytes) {
+      if (next() % 3 == 0) {
+        const uint8_t value = static_cast<uint8_t>(next());
+        const int count = static_cast<int>(next() % 64);
+        b.insert(b.end(), {static_cast<uint8_t>(0xC0 | count), value});
+        for (int i = 0; i < count && filled < lineBytes; ++i) expected[static_cast<size_t>(row) * lineBytes + filled++] = value;
+      } else {
+        const uint8_t literal = static_cast<uint8_t>(next() % 0xC0);
+        b.push_back(literal);
+        expected[static_cast<size_t>(row) * lineBytes + filled++] = literal;
+      }
+    }
+  }
+  TempFile file(b, ".pcx");
+  mBitmap target(width, height, 8);
+  mImagePCX image;
+  ASSERT_TRUE(image.Open(file.Path(), 0));
+  image.SetTarget(&target);
+  ASSERT_EQ(image.ReadFrame(0, 0, nullptr), 0);
+  image.SetTarget(nullptr);
+  int wrong = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) wrong += *target.desc->Pixel(x, y) != expected[static_cast<size_t>(y) * lineBytes + x];
+  EXPECT_EQ(wrong, 0);
+  EXPECT_TRUE(TakeReports().empty());
+}
+
 TEST_F(StillTest, PcxTrailingPaletteReplacesTheHeaderColours) {
   auto b = PcxHeader(2, 1, 8, 1, 2);
   b.insert(b.end(), {0xC2, 9});

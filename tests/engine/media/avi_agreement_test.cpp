@@ -1,0 +1,89 @@
+// Every frame of the sample movies decodes to what ffmpeg decodes (hashes
+// made by tests/data/avi/make-expected), read in order and reached by seeks.
+#include <cstdio>
+#include <fstream>
+#include <vector>
+
+#include "engine/media/avi_test_util.h"
+
+namespace avitest {
+namespace {
+
+std::string DataDir() { return std::string(ORVANEL_SOURCE_DIR) + "/tests/data/avi"; }
+
+// FNV-1a 64 of the frame as mtool frames writes it.
+std::string FrameHash(const mImageAVI& image) {
+  uint64_t hash = 0xcbf29ce484222325ull;
+  auto add = [&hash](uint8_t b) { hash = (hash ^ b) * 0x100000001b3ull; };
+  const BitmapDesc& d = *image.FrameBitmap()->desc;
+  for (int y = 0; y < d.height; ++y)
+    for (int x = 0; x < d.width; ++x) add(*d.Pixel(x, y));
+  for (int i = 0; i < 256; ++i) {
+    add(d.colours[i].rgbBlue);
+    add(d.colours[i].rgbGreen);
+    add(d.colours[i].rgbRed);
+    add(0);
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+std::vector<std::string> ExpectedHashes(const std::string& name) {
+  std::ifstream in(DataDir() + "/expected/" + name + ".hashes");
+  std::vector<std::string> hashes;
+  int frame;
+  std::string hex;
+  while (in >> frame >> hex) hashes.push_back(hex);
+  return hashes;
+}
+
+Bytes ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+class AviAgreement : public AviTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AviAgreement, EveryFrameMatchesFfmpegInOrder) {
+  std::string name = GetParam();
+  std::vector<std::string> expected = ExpectedHashes(name);
+  ASSERT_FALSE(expected.empty());
+  mImageAVI* image = Load(ReadAll(DataDir() + "/" + name));
+  ASSERT_TRUE(header_);
+  ASSERT_EQ(image->GetFileRecord()->frameCount, static_cast<int32_t>(expected.size()));
+  for (int i = 0; i < static_cast<int>(expected.size()); ++i) {
+    ASSERT_EQ(image->SeekFrame(i, 0), i);
+    ASSERT_EQ(image->ReadFrame(0, 0, nullptr), i);
+    EXPECT_EQ(FrameHash(*image), expected[static_cast<size_t>(i)]) << name << " frame " << i;
+  }
+  EXPECT_TRUE(mediatest::TakeReports().empty());
+}
+
+// Far jumps go through the index's key frames, near ones decode on, backward
+// ones start again: the pictures are the same whichever way a frame is reached.
+TEST_P(AviAgreement, SeeksReachTheSamePictures) {
+  std::string name = GetParam();
+  std::vector<std::string> expected = ExpectedHashes(name);
+  int n = static_cast<int>(expected.size());
+  mImageAVI* image = Load(ReadAll(DataDir() + "/" + name), true);
+  ASSERT_TRUE(header_);
+  for (int target : {n - 1, 3, n / 2 + 1, 0, n / 2 + 7, n - 2, 14, 16}) {
+    if (target < 0 || target >= n) continue;
+    image->SeekFrame(target, 0);
+    ASSERT_EQ(image->ReadFrame(0, 0, nullptr), target);
+    EXPECT_EQ(FrameHash(*image), expected[static_cast<size_t>(target)]) << name << " frame " << target;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, AviAgreement,
+                         ::testing::Values("raw_audio.avi", "raw_odd.avi", "mrle.avi", "cram.avi"),
+                         [](const auto& info) {
+                           std::string n = info.param;
+                           for (char& c : n)
+                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return n;
+                         });
+
+}  // namespace
+}  // namespace avitest
