@@ -2,15 +2,16 @@
 
 #include "media/image.h"
 #include "sprites/script.h"
+#include "sprites/wrap_math.h"
 #include "stage/director.h"
 
 namespace {
 
 void ShiftRect(RECT* rect, int32_t dx, int32_t dy) {
-  rect->left += dx;
-  rect->right += dx;
-  rect->top += dy;
-  rect->bottom += dy;
+  rect->left = WrapAdd(rect->left, dx);
+  rect->right = WrapAdd(rect->right, dx);
+  rect->top = WrapAdd(rect->top, dy);
+  rect->bottom = WrapAdd(rect->bottom, dy);
 }
 
 }  // namespace
@@ -59,11 +60,6 @@ void mSprite::Attached() {
   if (!(state & kPaused)) Start(0);
 }
 
-int mSprite::RunCycle() {
-  // The interpreter comes with the script language; no program runs yet.
-  return 0;
-}
-
 void mSprite::Advance(uint32_t overshoot) {
   if (state & kPaused) return;
   int cycles = 0;
@@ -87,7 +83,7 @@ void mSprite::Hit(mRenderer* other) {
 }
 
 void mSprite::MoveTo(int32_t newX, int32_t newY, int32_t newDepth) {
-  int32_t dx = newX - x, dy = newY - y;
+  const int32_t dx = WrapSub(newX, x), dy = WrapSub(newY, y);
   ShiftRect(&hitRect, dx, dy);
   RECT newBounds = bounds;
   ShiftRect(&newBounds, dx, dy);
@@ -104,7 +100,9 @@ void mSprite::MoveTo(int32_t newX, int32_t newY, int32_t newDepth) {
   bounds = newBounds;
 }
 
-void mSprite::MoveBy(int32_t dx, int32_t dy, int32_t dz) { MoveTo(x + dx, y + dy, depth + dz); }
+void mSprite::MoveBy(int32_t dx, int32_t dy, int32_t dz) {
+  MoveTo(WrapAdd(x, dx), WrapAdd(y, dy), WrapAdd(depth, dz));
+}
 
 void mSprite::SetOffset(int32_t ox, int32_t oy) {
   offsetX = ox;
@@ -172,9 +170,4 @@ int mSprite::PlaySound(int index, int32_t length, int32_t loops) {
   if (!node || index < 0) return 0;
   node->sound->StreamPlay(length, loops);
   return 1;
-}
-
-int mSprite::LoadScript(mFile*) {
-  // The script compiler comes with the script language.
-  return 0;
 }

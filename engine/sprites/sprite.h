@@ -24,6 +24,9 @@ class mSprite : public mRenderer {
   // Catch-up never runs more cycles than this in one call: a cycle that
   // leaves the interval at 0 would otherwise repeat for ever.
   static constexpr int kMaxCatchUpCycles = 1000;
+  // One script cycle runs at most this many instructions, so a loop that
+  // never ends its cycle cannot hang the stage.
+  static constexpr int kMaxStepsPerCycle = 16384;
 
   mSprite() = default;
   ~mSprite() override;
@@ -51,7 +54,8 @@ class mSprite : public mRenderer {
   virtual int PlaySound(int index, int32_t length, int32_t loops);
   virtual int LoadScript(mFile* file);
 
-  // One script cycle; 1 when an instruction ended it.
+  // One script cycle; 1 when an instruction ended it, 0 when the program
+  // ran out (or the step limit cut the cycle).
   int RunCycle();
 
   uint32_t scriptFlags = 0;

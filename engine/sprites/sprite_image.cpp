@@ -2,6 +2,7 @@
 
 #include "media/image_bitmap.h"
 #include "media/image_file.h"
+#include "sprites/wrap_math.h"
 #include "stage/director.h"
 
 namespace {
@@ -38,10 +39,10 @@ void mSpriteImage::SetImage(mImageFile* newImage) {
 int32_t mSpriteImage::FrameCount() const { return image ? image->GetFileRecord()->frameCount : 0; }
 
 POINT mSpriteImage::FrameCorner() const {
-  POINT corner = {x - offsetX, y - offsetY};
+  POINT corner = {WrapSub(x, offsetX), WrapSub(y, offsetY)};
   if (useOrigin && image) {
-    corner.x -= image->GetFrameRecord()->originX;
-    corner.y -= image->GetFrameRecord()->originY;
+    corner.x = WrapSub(corner.x, image->GetFrameRecord()->originX);
+    corner.y = WrapSub(corner.y, image->GetFrameRecord()->originY);
   }
   return corner;
 }
@@ -127,14 +128,14 @@ void mSpriteImage::MoveTo(int32_t newX, int32_t newY, int32_t newDepth) {
   if (!image) return;
   POINT corner = FrameCorner();
   const mImageFile::FrameRecord* record = image->GetFrameRecord();
-  RECT newBounds = {corner.x, corner.y, corner.x + record->frameWidth, corner.y + record->frameHeight};
+  RECT newBounds = {corner.x, corner.y, WrapAdd(corner.x, record->frameWidth), WrapAdd(corner.y, record->frameHeight)};
   if (!(state & kHidden) && stage) {
     if (SameRect(newBounds, bounds)) {
       RECT changed = record->updateRect;
-      changed.left += corner.x;
-      changed.right += corner.x;
-      changed.top += corner.y;
-      changed.bottom += corner.y;
+      changed.left = WrapAdd(changed.left, corner.x);
+      changed.right = WrapAdd(changed.right, corner.x);
+      changed.top = WrapAdd(changed.top, corner.y);
+      changed.bottom = WrapAdd(changed.bottom, corner.y);
       stage->MarkDirty(&changed, 1);
     } else {
       stage->MarkDirty(&newBounds, 1);

@@ -30,6 +30,8 @@ int AviPng(const std::string& path, const std::string& dir);
 int WavInfo(const std::string& path);
 int WavPlay(const std::string& path);  // 0 also when there is no sound device
 
+int ScriptList(const std::string& path);  // a sprite script, compiled
+
 // An 8-bit picture as PNG: width x height indices and 256 colours blue, green, red, 0.
 bool WritePalettePng(const std::string& path, int width, int height, const uint8_t* indices, const uint8_t* bgrx);
 

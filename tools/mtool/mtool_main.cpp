@@ -19,6 +19,7 @@ int Usage() {
                "       mtool png FILE DIR       every frame as DIR/frame-NNNN.png\n"
                "       mtool decode FILE [N]    decode every frame (page) N times (timing)\n"
                "       mtool play FILE          play a sound (silent without a sound device)\n"
+               "       mtool script FILE        compile a sprite script and list its instructions\n"
                "FILE: an FLI or FLC animation, an AVI movie (info, frames, png), a BMP, PCX\n"
                "      or DCX picture (pages are frames);\n"
                "      for info and play also a WAV sound.\n");
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
   else if (command == "info" && argc == 3)
     result = mtool::IsWav(path) ? mtool::WavInfo(path) : still ? mtool::StillInfo(path) : mtool::FlicInfo(path);
   else if (command == "play" && argc == 3) result = mtool::WavPlay(path);
+  else if (command == "script" && argc == 3) result = mtool::ScriptList(path);
   else if (command == "chunks" && argc == 3) result = still ? mtool::StillChunks(path) : mtool::FlicChunks(path);
   else if (command == "frames" && argc == 4)
     result = still ? mtool::StillFrames(path, argv[3]) : mtool::FlicFrames(path, argv[3]);
