@@ -20,11 +20,12 @@ fail() {
 }
 
 saver_pid=0
-# Starts the saver and gives its dialog a moment to come up, as a user's
-# first key would.
+# Starts the saver and waits for its dialog, then gives the dialog a moment
+# (its preview starts), as a user's first key would.
 start_saver() {
   "$saver" >"$work/saver.log" 2>&1 &
   saver_pid=$!
+  "$press" --until-shown "$title" || fail "no window titled \"$title\" came up"
   sleep 1
 }
 keys() {
@@ -84,6 +85,8 @@ rm -rf "$XDG_CONFIG_HOME"
 start_saver
 keys F10 Return Return
 "$press" "Orvanel Saver IV Freeware" Escape || fail "the menu opened no About box"
+# The dialog takes keys again only once the box is gone.
+"$press" --until-gone "Orvanel Saver IV Freeware" || fail "Escape left the About box open"
 keys Escape
 expect_saver_ends "About box"
 grep -qi "count=\|speed=" "$registry" 2>/dev/null && fail "the About box's keys wrote settings"

@@ -3,6 +3,9 @@
 // there one after another through XTest. A key is a keysym, or keysyms joined
 // by '+' held down together (Control_L+c). A user at the keyboard, for
 // message box and dialog tests.
+// press_key_in_window --until-gone TITLE: waits (up to 20 s) until no viewable
+// window has that title; 0 when it went, 1 when it stayed. --until-shown
+// TITLE waits (up to 20 s) for one; 0 when it came.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -54,6 +57,16 @@ int main(int argc, char** argv) {
   if (argc < 3) return 2;
   Display* display = XOpenDisplay(nullptr);
   if (!display) return 2;
+  const bool untilGone = std::strcmp(argv[1], "--until-gone") == 0;
+  if (untilGone || std::strcmp(argv[1], "--until-shown") == 0) {
+    bool reached = false;
+    for (int attempt = 0; attempt < 400 && !reached; ++attempt) {
+      reached = (FindTitled(display, argv[2]) == 0) == untilGone;
+      if (!reached) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    XCloseDisplay(display);
+    return reached ? 0 : 1;
+  }
   for (int i = 2; i < argc; ++i)
     for (KeySym key : Chord(argv[i]))
       if (key == NoSymbol) return 2;
