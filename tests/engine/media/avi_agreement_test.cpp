@@ -5,29 +5,14 @@
 #include <vector>
 
 #include "engine/media/avi_test_util.h"
+#include "engine/media/media_test_util.h"
 
 namespace avitest {
 namespace {
 
 std::string DataDir() { return std::string(ORVANEL_SOURCE_DIR) + "/tests/data/avi"; }
 
-// FNV-1a 64 of the frame as mtool frames writes it.
-std::string FrameHash(const mImageAVI& image) {
-  uint64_t hash = 0xcbf29ce484222325ull;
-  auto add = [&hash](uint8_t b) { hash = (hash ^ b) * 0x100000001b3ull; };
-  const BitmapDesc& d = *image.FrameBitmap()->desc;
-  for (int y = 0; y < d.height; ++y)
-    for (int x = 0; x < d.width; ++x) add(*d.Pixel(x, y));
-  for (int i = 0; i < 256; ++i) {
-    add(d.colours[i].rgbBlue);
-    add(d.colours[i].rgbGreen);
-    add(d.colours[i].rgbRed);
-    add(0);
-  }
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-  return text;
-}
+std::string FrameHash(const mImageAVI& image) { return mediatest::FrameHash(*image.FrameBitmap()->desc); }
 
 std::vector<std::string> ExpectedHashes(const std::string& name) {
   std::ifstream in(DataDir() + "/expected/" + name + ".hashes");

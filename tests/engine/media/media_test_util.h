@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "orvanel/headless.h"
+#include "stage/bitmap_desc.h"
 
 namespace mediatest {
 
@@ -37,6 +38,24 @@ inline std::vector<std::string> TakeReports() {
   for (const auto& box : headless::MessageBoxes()) out.push_back(box.caption + "|" + box.text);
   headless::ClearMessageBoxes();
   return out;
+}
+
+// FNV-1a 64 of a frame as `mtool frames` writes it: indices top row first,
+// then 256 x blue, green, red, 0; as 16 hex digits, as the expected files hold it.
+inline std::string FrameHash(const BitmapDesc& d) {
+  uint64_t hash = 0xcbf29ce484222325ull;
+  auto add = [&hash](uint8_t b) { hash = (hash ^ b) * 0x100000001b3ull; };
+  for (int y = 0; y < d.height; ++y)
+    for (int x = 0; x < d.width; ++x) add(*d.Pixel(x, y));
+  for (int i = 0; i < 256; ++i) {
+    add(d.colours[i].rgbBlue);
+    add(d.colours[i].rgbGreen);
+    add(d.colours[i].rgbRed);
+    add(0);
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
 }
 
 inline std::vector<uint8_t> Pattern(size_t n) {
