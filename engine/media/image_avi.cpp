@@ -7,6 +7,16 @@
 
 namespace {
 
+// Unlocks and frees a locked block, forgetting its handle and its pointer.
+template <typename T>
+void FreeLockedBlock(HGLOBAL& block, T*& pointer) {
+  if (!block) return;
+  GlobalUnlock(block);
+  GlobalFree(block);
+  block = nullptr;
+  pointer = nullptr;
+}
+
 // Frames larger than this many pixels are refused rather than attempted.
 constexpr int64_t kMaxFramePixels = int64_t{1} << 28;
 // The sound's ring: at most this many buffers of at most this many ms and
@@ -46,18 +56,8 @@ void mImageAVI::CloseDecompressor() {
 }
 
 void mImageAVI::FreeVideo() {
-  if (videoFormatBlock) {
-    GlobalUnlock(videoFormatBlock);
-    GlobalFree(videoFormatBlock);
-    videoFormatBlock = nullptr;
-    videoFormat = nullptr;
-  }
-  if (frameBufferBlock) {
-    GlobalUnlock(frameBufferBlock);
-    GlobalFree(frameBufferBlock);
-    frameBufferBlock = nullptr;
-    frameBuffer = nullptr;
-  }
+  FreeLockedBlock(videoFormatBlock, videoFormat);
+  FreeLockedBlock(frameBufferBlock, frameBuffer);
   frameBufferSize = 0;
   CloseDecompressor();
 }
@@ -72,12 +72,7 @@ uint32_t mImageAVI::FrameChunkLimit() const {
 }
 
 bool mImageAVI::AllocateFrameBuffer(uint32_t size) {
-  if (frameBufferBlock) {
-    GlobalUnlock(frameBufferBlock);
-    GlobalFree(frameBufferBlock);
-    frameBufferBlock = nullptr;
-    frameBuffer = nullptr;
-  }
+  FreeLockedBlock(frameBufferBlock, frameBuffer);
   frameBufferSize = 0;
   frameBufferBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
   frameBuffer = frameBufferBlock ? static_cast<uint8_t*>(GlobalLock(frameBufferBlock)) : nullptr;
