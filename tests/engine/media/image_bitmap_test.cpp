@@ -199,12 +199,18 @@ TEST_F(ImageBitmapTest, ImageSpriteReadsDefinitionsFromItsScriptText) {
   auto* image = new mImageBitmap;
   mSpriteImage sprite;
   sprite.SetImage(image);
-  const std::string text = std::string("// pieces\nFILE ") + picture_.Path() + "\nTILE 16,48\nEND\n";
+  // One text for both readers: each skips the other's statements, both stop at END.
+  const std::string text = std::string("// pieces, and how they step\nFILE ") + picture_.Path() +
+                           "\n:1\nADVANCEFRAME\nENDCYCLE\nTILE 16,48\nLOOP 1\nEND\nTILE 8,8\n";
   mFile file;
   ASSERT_TRUE(file.OpenMemory(text.data(), static_cast<int32_t>(text.size())));
   EXPECT_EQ(sprite.LoadScript(&file), 1);
   file.Close();
   EXPECT_EQ(image->GetFileRecord()->frameCount, 4);
+  ASSERT_NE(sprite.program, nullptr);
+  EXPECT_EQ(sprite.RunCycle(), 1);
+  EXPECT_EQ(sprite.frame, 1);
+  EXPECT_TRUE(TakeReports().empty());
 }
 
 TEST(ImageFactory, ExtensionDecidesTheReader) {
