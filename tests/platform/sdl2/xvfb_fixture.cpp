@@ -2,6 +2,8 @@
 
 #include <X11/Xutil.h>
 
+#include "support/x11_windows.h"
+
 #include <cstdlib>
 
 // The backend table names the headless backend too, which this program never
@@ -66,14 +68,7 @@ void XvfbTest::Drain(uint32_t ms) {
 }
 
 Window XvfbTest::CreateTestWindow(int x, int y, int width, int height, unsigned long background) {
-  Window window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), x, y, width, height, 0, 0, background);
-  XSelectInput(display_, window, StructureNotifyMask);
-  XMapWindow(display_, window);
-  XEvent event;
-  do XNextEvent(display_, &event);
-  while (event.type != MapNotify);
-  XSelectInput(display_, window, NoEventMask);
-  return window;
+  return testsupport::MapPlainWindow(display_, x, y, width, height, background);
 }
 
 }  // namespace sdltest

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/child_process.h"
+#include "support/x11_windows.h"
 
 namespace {
 
@@ -63,15 +64,7 @@ class SaverOnX : public ::testing::Test {
   // A plain black top-level window, mapped, as a settings dialog or
   // xscreensaver would give the saver.
   Window CreateHostWindow(int width, int height) {
-    Window window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 40, 30, width, height, 0, 0,
-                                        BlackPixel(display_, DefaultScreen(display_)));
-    XSelectInput(display_, window, StructureNotifyMask);
-    XMapWindow(display_, window);
-    XEvent event;
-    do XNextEvent(display_, &event);
-    while (event.type != MapNotify);
-    XSelectInput(display_, window, NoEventMask);
-    return window;
+    return testsupport::MapPlainWindow(display_, 40, 30, width, height, BlackPixel(display_, DefaultScreen(display_)));
   }
 
   std::vector<Window> Children(Window window) {
@@ -102,17 +95,7 @@ class SaverOnX : public ::testing::Test {
     return found;
   }
 
-  Window FindTopLevel(const char* title) {
-    for (Window window : Children(DefaultRootWindow(display_))) {
-      XWindowAttributes attributes;
-      char* name = nullptr;
-      bool match = Viewable(window, &attributes) && XFetchName(display_, window, &name) && name &&
-                   std::string(name) == title;
-      if (name) XFree(name);
-      if (match) return window;
-    }
-    return 0;
-  }
+  Window FindTopLevel(const char* title) { return testsupport::FindViewableTopLevel(display_, title); }
 
   // The saver, started on `host`, makes a child window there and draws into
   // it; SIGTERM ends it cleanly and takes the child away.

@@ -16,25 +16,9 @@
 #include <thread>
 #include <vector>
 
-namespace {
+#include "support/x11_windows.h"
 
-Window FindTitled(Display* display, const char* title) {
-  Window root = DefaultRootWindow(display), parent = 0, *children = nullptr, found = 0;
-  unsigned count = 0;
-  if (!XQueryTree(display, root, &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    XWindowAttributes attributes;
-    XTextProperty name = {};
-    // Read the title's bytes as they are: SDL stores it as UTF-8.
-    if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable &&
-        XGetWMName(display, children[i], &name) && name.value) {
-      if (std::strcmp(reinterpret_cast<char*>(name.value), title) == 0) found = children[i];
-      XFree(name.value);
-    }
-  }
-  if (children) XFree(children);
-  return found;
-}
+namespace {
 
 std::vector<KeySym> Chord(const char* key) {
   std::vector<KeySym> keys;
@@ -61,7 +45,7 @@ int main(int argc, char** argv) {
   if (untilGone || std::strcmp(argv[1], "--until-shown") == 0) {
     bool reached = false;
     for (int attempt = 0; attempt < 400 && !reached; ++attempt) {
-      reached = (FindTitled(display, argv[2]) == 0) == untilGone;
+      reached = (testsupport::FindViewableTopLevel(display, argv[2]) == 0) == untilGone;
       if (!reached) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     XCloseDisplay(display);
@@ -72,7 +56,7 @@ int main(int argc, char** argv) {
       if (key == NoSymbol) return 2;
   Window window = 0;
   for (int attempt = 0; attempt < 200 && !window; ++attempt) {
-    window = FindTitled(display, argv[1]);
+    window = testsupport::FindViewableTopLevel(display, argv[1]);
     if (!window) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   if (window) {
