@@ -53,14 +53,17 @@ void DropIfUnheld(mBitmap*& bitmap) {
   bitmap = nullptr;
 }
 
-// The source's current frame becomes the picture to cut from.
-bool TakeCurrentFrame(Settings& s) {
+// The source's current frame becomes the picture to cut from, whole, or
+// from the rectangle's corner on (the later frames of a whole file).
+bool TakeCurrentFrame(Settings& s, bool keepCorner = false) {
   mBitmap* bitmap = s.source->MakeBitmap(FALSE);
   if (!bitmap) return false;
   if (s.bitmap != bitmap) DropIfUnheld(s.bitmap);
   s.bitmap = bitmap;
   const mImageFile::FrameRecord* frame = s.source->GetFrameRecord();
-  s.rect = RECT{0, 0, bitmap->desc->width, bitmap->desc->height};
+  if (!keepCorner) s.rect.left = s.rect.top = 0;
+  s.rect.right = bitmap->desc->width;
+  s.rect.bottom = bitmap->desc->height;
   s.originX = frame->originX;
   s.originY = frame->originY;
   if (frame->frameTime != 0) s.time = static_cast<unsigned long>(frame->frameTime);
@@ -82,18 +85,7 @@ int mImageBitmap::ReadDefinitions(mFile* file) {
     if (s.pending == Pending::kWholeFile) {
       const int32_t frames = s.source->GetFileRecord()->frameCount;
       for (int32_t i = 1; i < frames; ++i) {
-        if (s.source->SeekFrame(i, 0) != i) break;
-        mBitmap* bitmap = s.source->MakeBitmap(FALSE);
-        if (!bitmap) break;
-        if (s.bitmap != bitmap) DropIfUnheld(s.bitmap);
-        s.bitmap = bitmap;
-        const mImageFile::FrameRecord* frame = s.source->GetFrameRecord();
-        s.rect.right = bitmap->desc->width;
-        s.rect.bottom = bitmap->desc->height;
-        s.originX = frame->originX;
-        s.originY = frame->originY;
-        if (frame->frameTime != 0) s.time = static_cast<unsigned long>(frame->frameTime);
-        s.delta = frame->updateRect;
+        if (s.source->SeekFrame(i, 0) != i || !TakeCurrentFrame(s, true)) break;
         addPending();
       }
     }
