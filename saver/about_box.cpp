@@ -1,5 +1,6 @@
 #include "about_box.h"
 
+#include "frame_wait.h"
 #include "media/image_flic.h"
 #include "saver_state.h"
 #include "sprites/render_solid.h"
@@ -121,13 +122,17 @@ void RunAboutAnimation(HWND dialog) {
     for (;;) {
       MSG message;
       if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        // A quit closes the box and stays for the loops outside it.
+        if (message.message == WM_QUIT) PostQuitMessage(static_cast<int>(message.wParam));
         // Enter and Escape close the box without reaching any control.
-        if (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE) {
+        if (message.message == WM_QUIT || message.wParam == VK_RETURN || message.wParam == VK_ESCAPE) {
           stop = true;
           break;
         }
         TranslateMessage(&message);
         DispatchMessageA(&message);
+      } else {
+        WaitForMessageOrFrame(start, kAboutFrameMs);
       }
       if (GetTickCount() - start >= kAboutFrameMs) break;
       if (st.ending) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "frame_wait.h"
 #include "media/image_flic.h"
 #include "saver_state.h"
 #include "saver_window.h"
@@ -199,8 +200,16 @@ void RunAnimation(HWND window) {
       MSG message;
       if (PeekMessageA(&message, window, 0, 0, PM_REMOVE)) {
         if (message.message == WM_DESTROY) goto stopped;
+        if (message.message == WM_QUIT) {
+          // The quit comes through the window filter too (a preview whose
+          // parent went away): it belongs to the process loop.
+          PostQuitMessage(static_cast<int>(message.wParam));
+          goto stopped;
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
+      } else {
+        WaitForMessageOrFrame(start, kFrameMs);
       }
       if (GetTickCount() - start >= kFrameMs) break;
       if (!g_scene.running) goto stopped;

@@ -1,5 +1,6 @@
 // The live preview of the scene in the settings dialog: rebuilt when the
 // counts change what it shows, run by a nested loop inside the dialog's timer.
+#include "frame_wait.h"
 #include "saver_state.h"
 #include "scene.h"
 #include "settings_dialog.h"
@@ -78,6 +79,8 @@ void RunPreview(HWND dialog) {
           TranslateMessage(&message);
           DispatchMessageA(&message);
         }
+      } else {
+        WaitForMessageOrFrame(start, kPreviewTickMs);
       }
       if (GetTickCount() - start >= kPreviewTickMs) break;
       if (!g_scene.running) break;

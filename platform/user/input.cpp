@@ -180,13 +180,51 @@ namespace plat::user {
 
 void PumpHostEvents(uint32_t waitMs) {
   Watchdog();
+  State& s = S();
+  bool first = s.heldEvents.empty();
+  while (!s.heldEvents.empty()) {
+    HostEvent held = s.heldEvents.front();
+    s.heldEvents.pop_front();
+    Convert(held);
+  }
   HostEvent event;
-  bool first = true;
   while (CurrentBackend().WaitEvent(&event, first ? waitMs : 0)) {
     first = false;
     Convert(event);
   }
   Watchdog();
+}
+
+void WaitForHostEvent(uint32_t waitMs) {
+  Watchdog();
+  HostEvent event;
+  if (CurrentBackend().WaitEvent(&event, waitMs)) S().heldEvents.push_back(event);
+  Watchdog();
+}
+
+UINT HeldEventKinds() {
+  UINT kinds = 0;
+  for (const HostEvent& e : S().heldEvents) {
+    switch (e.kind) {
+      case HostEvent::kKeyDown:
+      case HostEvent::kKeyUp:
+      case HostEvent::kChar:
+        kinds |= QS_KEY;
+        break;
+      case HostEvent::kMouseMove:
+        kinds |= QS_MOUSEMOVE;
+        break;
+      case HostEvent::kButtonDown:
+      case HostEvent::kButtonUp:
+        kinds |= QS_MOUSEBUTTON;
+        break;
+      default:
+        // Window-manager events become sent or posted messages.
+        kinds |= QS_SENDMESSAGE | QS_POSTMESSAGE;
+        break;
+    }
+  }
+  return kinds;
 }
 
 bool WatchdogDeadline(uint32_t* at) {
@@ -260,6 +298,7 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
   msg.message = message;
   msg.wParam = static_cast<WPARAM>(ch);
   S().posted.push_back(msg);
+  NoteArrival(QS_POSTMESSAGE);
   return TRUE;
 }
 

@@ -63,6 +63,7 @@ void InvalidateClient(Window* window, const RECT* rect, bool erase, bool childre
   } else {
     window->update = area;
     window->hasUpdate = true;
+    NoteArrival(QS_PAINT);
   }
   if (erase) window->erase = true;
   if (!children && (window->style & WS_CLIPCHILDREN)) return;

@@ -1,10 +1,11 @@
 // The thread's message queue. Order of retrieval: posted messages, input,
-// WM_QUIT (once nothing is posted), WM_PAINT for windows with an update
-// region, then WM_TIMER of due timers.
+// WM_QUIT (once nothing is posted; whatever the filters, as on Windows),
+// WM_PAINT for windows with an update region, then WM_TIMER of due timers.
 #include <algorithm>
 
 #include "backends/headless/headless_backend.h"
 #include "core/due_work.h"
+#include "core/signals.h"
 #include "orvanel/host.h"
 #include "user/user_state.h"
 
@@ -61,7 +62,7 @@ bool PeekOnce(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
     if (remove) TookInputMessage(*out);
     return true;
   }
-  if (s.quitPending && s.posted.empty() && (!filter || filter == kThreadOnly)) {
+  if (s.quitPending && s.posted.empty()) {
     *out = Make(nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0);
     if (remove) s.quitPending = false;
     return true;
@@ -96,11 +97,41 @@ void Service() {
   RunDueWork();
 }
 
+// Whatever has arrived counts as seen once the queue has been looked at.
+void Looked() { S().queueNews = 0; }
+
+uint32_t Until(uint32_t at, uint32_t now) {
+  return static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(at - now), 1));
+}
+
+// How long an idle thread may sleep, at most limit: until the next timer,
+// due work or deadline of the --seconds watchdog.
+uint32_t IdleWait(uint32_t limit) {
+  uint32_t now = CurrentBackend().Now();
+  // The headless screen wakes for activation requests by itself; other
+  // backends are asked again now and then so that none waits unseen.
+  uint32_t wait = RunningHeadless() ? limit : std::min<uint32_t>(limit, 100);
+  bool any = false;
+  uint32_t next = 0;
+  CheckTimers(now, &any, &next);
+  if (any) wait = std::min(wait, Until(next, now));
+  uint32_t deadline = 0;
+  if (NextDueTime(&deadline)) wait = std::min(wait, Until(deadline, now));
+  if (WatchdogDeadline(&deadline)) wait = std::min(wait, Until(deadline, now));
+  return wait;
+}
+
 }  // namespace
 
 namespace plat::user {
 
-void PostInputMessage(const MSG& message) { S().input.push_back(message); }
+void PostInputMessage(const MSG& message) {
+  S().input.push_back(message);
+  UINT kind = message.message == WM_MOUSEMOVE                                           ? QS_MOUSEMOVE
+              : message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST ? QS_MOUSEBUTTON
+                                                                                     : QS_KEY;
+  NoteArrival(kind);
+}
 
 void PurgeMessagesOf(HWND hwnd) {
   for (std::deque<MSG>* queue : {&S().posted, &S().input}) {
@@ -123,6 +154,7 @@ BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return FALSE;
   }
   S().posted.push_back(Make(hWnd, Msg, wParam, lParam));
+  NoteArrival(QS_POSTMESSAGE);
   return TRUE;
 }
 
@@ -138,13 +170,17 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
   if (!lpMsg) return FALSE;
   bool remove = (wRemoveMsg & PM_REMOVE) != 0;
   Service();
-  if (PeekOnce(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
-  // Nothing there: wait a moment for input so that polling loops do not
-  // spin; on the virtual screen this is what lets time pass.
-  PumpHostEvents(1);
-  HandleActivationRequests();
-  RunDueWork();
-  return PeekOnce(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove) ? TRUE : FALSE;
+  bool found = PeekOnce(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove);
+  if (!found) {
+    // Nothing there: wait a moment for input so that polling loops do not
+    // spin; on the virtual screen this is what lets time pass.
+    PumpHostEvents(1);
+    HandleActivationRequests();
+    RunDueWork();
+    found = PeekOnce(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove);
+  }
+  Looked();
+  return found ? TRUE : FALSE;
 }
 
 BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
@@ -155,36 +191,51 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
   }
   for (;;) {
     Service();
-    if (PeekOnce(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true))
-      return lpMsg->message == WM_QUIT ? FALSE : TRUE;
+    bool found = PeekOnce(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true);
+    Looked();
+    if (found) return lpMsg->message == WM_QUIT ? FALSE : TRUE;
     if (hWnd && hWnd != kThreadOnly && !Find(hWnd)) {
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return -1;
     }
     // Sleep until the next timer or deadline, or until input comes.
-    uint32_t now = CurrentBackend().Now();
-    // The headless screen wakes for activation requests by itself; other
-    // backends are asked again now and then so that none waits unseen.
-    uint32_t wait = RunningHeadless() ? INFINITE : 100;
+    PumpHostEvents(IdleWait(INFINITE));
+  }
+}
+
+// Sleeps until a message of the kinds asked for arrives that the queue did
+// not hold when it was last looked at, or until the time is up. As on
+// Windows it only waits: what arrived is handled (a destroyed parent's
+// window included) when the queue is next looked at. There are no waitable
+// objects on this platform: nCount must be 0.
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE*, BOOL, DWORD dwMilliseconds, DWORD dwWakeMask) {
+  if (nCount != 0) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+  }
+  const uint32_t start = CurrentBackend().Now();
+  for (;;) {
+    RunDueWork();
     bool any = false;
     uint32_t next = 0;
-    CheckTimers(now, &any, &next);
-    if (any)
-      wait = std::min<uint32_t>(
-          wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(next - now), 1)));
-    uint32_t deadline = 0;
-    if (NextDueTime(&deadline))
-      wait = std::min<uint32_t>(wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(deadline - now), 1)));
-    if (WatchdogDeadline(&deadline))
-      wait = std::min<uint32_t>(
-          wait, static_cast<uint32_t>(std::max<int32_t>(static_cast<int32_t>(deadline - now), 1)));
-    PumpHostEvents(wait);
+    CheckTimers(CurrentBackend().Now(), &any, &next);
+    if ((S().queueNews | HeldEventKinds()) & dwWakeMask) return WAIT_OBJECT_0;
+    // A termination or activation request is handled by the next look.
+    if (SignalPending()) return WAIT_OBJECT_0;
+    uint32_t limit = INFINITE;
+    if (dwMilliseconds != INFINITE) {
+      uint32_t waited = CurrentBackend().Now() - start;
+      if (waited >= dwMilliseconds) return WAIT_TIMEOUT;
+      limit = dwMilliseconds - waited;
+    }
+    WaitForHostEvent(IdleWait(limit));
   }
 }
 
 void WINAPI PostQuitMessage(int nExitCode) {
   S().quitPending = true;
   S().quitCode = nExitCode;
+  NoteArrival(QS_POSTMESSAGE);
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {

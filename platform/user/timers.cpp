@@ -15,6 +15,7 @@ void CheckTimers(uint32_t now, bool* any, uint32_t* next) {
   for (Timer& timer : S().timers) {
     if (!timer.pending && static_cast<int32_t>(now - timer.due) >= 0) {
       timer.pending = true;
+      NoteArrival(QS_TIMER);
       timer.due = now + timer.elapse;
     }
     if (!timer.pending && (!*any || static_cast<int32_t>(timer.due - *next) < 0)) {

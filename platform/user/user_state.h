@@ -79,6 +79,8 @@ struct State {
   std::deque<MSG> input;
   bool quitPending = false;
   int quitCode = 0;
+  UINT queueNews = 0;  // QS_ bits of what arrived since the queue was last looked at
+  std::deque<HostEvent> heldEvents;  // waited for, not yet turned into messages
   std::vector<Timer> timers;
   UINT_PTR nextThreadTimer = 0x7FF0;
   MSG lastMessage{};
@@ -132,6 +134,8 @@ void ExposeScreenArea(const RECT& screenRect, HWND except);
 
 // Queue.
 void PostInputMessage(const MSG& message);
+// Something of the QS_ kinds arrived: MsgWaitForMultipleObjects wakes for it.
+inline void NoteArrival(UINT kinds) { S().queueNews |= kinds; }
 // Key state as the program sees it follows the input messages it takes.
 void TookInputMessage(const MSG& message);
 void PurgeMessagesOf(HWND hwnd);
@@ -141,6 +145,11 @@ void CheckTimers(uint32_t now, bool* any, uint32_t* next);
 
 // Backend events and the --seconds watchdog.
 void PumpHostEvents(uint32_t waitMs);
+// Waits up to waitMs for one backend event without acting on it: it is held,
+// as it came, for the next PumpHostEvents (as a message wait leaves what
+// arrived in the queue). HeldEventKinds: the QS_ kinds held events bring.
+void WaitForHostEvent(uint32_t waitMs);
+UINT HeldEventKinds();
 bool WatchdogDeadline(uint32_t* at);
 
 // Activation and focus.

@@ -69,10 +69,20 @@ TEST_F(AboutBox, EnterAndEscapeEndTheBoxThroughTheCloseCommand) {
   }
 }
 
-TEST_F(AboutBox, OKEndsTheBoxBetweenTwoFrames) {
+TEST_F(AboutBox, OKOrAQuitEndsTheBoxBetweenTwoFrames) {
   EXPECT_EQ(Run({[](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDOK, 0); }}), 1);
   EXPECT_EQ(g_close.commands, 1);
   EXPECT_EQ(g_aboutBox.stage, nullptr);
+
+  // The quit is left for the loops outside the box, which end in turn.
+  g_close = CloseRecord{};
+  EXPECT_EQ(Run({[](HWND) { PostQuitMessage(7); }}), 1);
+  EXPECT_EQ(g_close.commands, 1);
+  EXPECT_EQ(g_aboutBox.stage, nullptr);
+  MSG message;
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) << "the quit was lost";
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(message.wParam, 7u);
 }
 
 TEST_F(AboutBox, WithoutItsPictureTheBoxClosesAtOnceOnOK) {

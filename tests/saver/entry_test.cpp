@@ -115,6 +115,18 @@ TEST_F(SaverModes, PreviewRunsInsideTheGivenWindowAndIgnoresInput) {
   }
 }
 
+TEST_F(SaverModes, APreviewEndsWhenItsParentWindowGoes) {
+  HWND parent = headless::CreateForeignWindow(100, 100, 152, 112);
+  uint32_t start = headless::Now();
+  headless::DestroyForeignWindow(parent, start + 1000);
+  // Were the quit lost, the process would wait for ever with no window left:
+  // this timer ends it with another code.
+  UINT_PTR guard = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(99); });
+  EXPECT_EQ(Run("/p " + std::to_string(reinterpret_cast<UINT_PTR>(parent))), 0);
+  EXPECT_LT(headless::Now() - start, 1100u);
+  KillTimer(nullptr, guard);
+}
+
 TEST_F(SaverModes, ChangePasswordOutsideTheWindows95FamilyExitsWithMinusOne) {
   EXPECT_EQ(Run("/a 1234"), -1);
   EXPECT_EQ(Run("a"), -1);

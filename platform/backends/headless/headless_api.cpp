@@ -106,6 +106,8 @@ HWND CreateForeignWindow(int x, int y, int width, int height) {
   return reinterpret_cast<HWND>(static_cast<uintptr_t>(Screen().CreateForeign(x, y, width, height)));
 }
 
-void DestroyForeignWindow(HWND window) { Screen().DestroyForeign(reinterpret_cast<uintptr_t>(window)); }
+void DestroyForeignWindow(HWND window, uint32_t at) {
+  Screen().DestroyForeign(reinterpret_cast<uintptr_t>(window), at);
+}
 
 }  // namespace headless

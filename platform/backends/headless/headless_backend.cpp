@@ -89,8 +89,9 @@ void HeadlessBackend::Sleep(uint32_t ms) {
   virtualNow_ += ms;
 }
 
-void HeadlessBackend::Script(HostEvent event, uint32_t at) {
-  Scripted entry{at, scriptOrder_++, event};
+void HeadlessBackend::Script(HostEvent event, uint32_t at) { Insert(Scripted{at, scriptOrder_++, event}); }
+
+void HeadlessBackend::Insert(const Scripted& entry) {
   // Keep the script sorted by time; equal times keep their order.
   auto position = std::upper_bound(
       script_.begin(), script_.end(), entry,
@@ -108,6 +109,11 @@ bool HeadlessBackend::TakeDue(HostEvent* event) {
   if (script_.empty()) return false;
   const Scripted& next = script_.front();
   if (next.at != 0 && static_cast<int32_t>(next.at - Now()) > 0) return false;
+  if (uint64_t gone = next.foreignGone) {
+    script_.pop_front();
+    DestroyForeign(gone);
+    return TakeDue(event);
+  }
   *event = next.event;
   script_.pop_front();
   event->time = Now();
@@ -292,7 +298,11 @@ uint64_t HeadlessBackend::CreateForeign(int x, int y, int width, int height) {
   return f.id;
 }
 
-void HeadlessBackend::DestroyForeign(uint64_t id) {
+void HeadlessBackend::DestroyForeign(uint64_t id, uint32_t at) {
+  if (at != 0 && static_cast<int32_t>(at - Now()) > 0) {
+    Insert(Scripted{at, scriptOrder_++, HostEvent{}, id});
+    return;
+  }
   foreign_.erase(
       std::remove_if(foreign_.begin(), foreign_.end(), [id](const Foreign& f) { return f.id == id; }),
       foreign_.end());

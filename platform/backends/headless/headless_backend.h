@@ -68,7 +68,8 @@ class HeadlessBackend : public Backend {
   std::vector<headless::MessageBoxRecord>& MessageBoxes() { return messageBoxes_; }
   void SetMessageBoxAnswer(int answer) { answer_ = answer; }
   uint64_t CreateForeign(int x, int y, int width, int height);
-  void DestroyForeign(uint64_t id);
+  // At the given virtual time (0: now), as another program would.
+  void DestroyForeign(uint64_t id, uint32_t at = 0);
   bool CursorVisible() const { return cursorVisible_; }
 
  private:
@@ -76,6 +77,7 @@ class HeadlessBackend : public Backend {
     uint32_t at;
     uint64_t order;
     HostEvent event;
+    uint64_t foreignGone = 0;  // instead of the event: this foreign window goes
   };
   struct Foreign {
     uint64_t id;
@@ -88,6 +90,7 @@ class HeadlessBackend : public Backend {
   };
 
   uint64_t NewNativeId();
+  void Insert(const Scripted& entry);
   bool TakeDue(HostEvent* event);
   void Record();
 

@@ -86,8 +86,9 @@ struct SoundRecord {
 std::vector<SoundRecord> PlayedSounds();
 
 // Foreign windows that stand for another program's windows (a preview
-// parent). Returns the handle by which the program names it.
+// parent). Returns the handle by which the program names it. Destroyed at
+// the given virtual time (at once when at is 0 or in the past).
 HWND CreateForeignWindow(int x, int y, int width, int height);
-void DestroyForeignWindow(HWND window);
+void DestroyForeignWindow(HWND window, uint32_t at = 0);
 
 }  // namespace headless

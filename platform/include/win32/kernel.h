@@ -40,6 +40,9 @@ HGLOBAL WINAPI GlobalHandle(LPCVOID pMem);
 #define INFINITE 0xFFFFFFFF
 DWORD WINAPI GetTickCount(void);
 void WINAPI Sleep(DWORD dwMilliseconds);
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_TIMEOUT 258L
+#define WAIT_FAILED 0xFFFFFFFF
 
 // Errors.
 DWORD WINAPI GetLastError(void);

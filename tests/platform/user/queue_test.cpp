@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
+
 #include "message_log.h"
 #include "orvanel/headless.h"
 #include "support/host_fixture.h"
@@ -61,11 +63,14 @@ TEST_F(Queue, QuitComesOnceNothingIsPostedAndEndsGetMessage) {
   MSG msg;
   EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER));
-  // A window filter does not take the thread's quit message.
-  EXPECT_FALSE(PeekMessageA(&msg, hwnd, 0, 0, PM_REMOVE));
-  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), FALSE);
+  // As on Windows, neither a window filter nor a message range keeps the
+  // quit back: a loop that polls only its own window still sees it.
+  ASSERT_TRUE(PeekMessageA(&msg, hwnd, WM_TIMER, WM_TIMER, PM_NOREMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(GetMessageA(&msg, hwnd, WM_USER, WM_USER), FALSE);
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(msg.wParam, 3u);
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(GetMessageA(&msg, reinterpret_cast<HWND>(0x1FFF00), 0, 0), -1);
 }
 
@@ -109,6 +114,61 @@ TEST_F(Queue, IdlePollingWaitsAboutOneMillisecondOfVirtualTime) {
   DWORD start = GetTickCount();
   for (int i = 0; i < 50; ++i) EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(GetTickCount() - start, 50u);
+}
+
+// MsgWaitForMultipleObjects sleeps until something arrives that the queue did
+// not hold when it was last looked at, or until its time is up; the wait
+// itself lets virtual time pass.
+TEST_F(Queue, MessageWaitWakesForWhatArrivesOrWhenItsTimeIsUp) {
+  HWND hwnd = Create(WS_POPUP | WS_VISIBLE, 0, 0, 10, 10);
+  Settle();
+  DWORD start = GetTickCount();
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 40, QS_ALLINPUT), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(GetTickCount() - start, 40u);
+
+  struct Case {
+    const char* what;
+    std::function<void(DWORD now)> arrange;
+    DWORD wakeMask;
+    DWORD expected;
+    DWORD after;  // ms of virtual time the wait took
+  };
+  const Case cases[] = {
+      {"a key pressed 15 ms on", [](DWORD now) { headless::PressKey(VK_SPACE, now + 15); }, QS_ALLINPUT,
+       WAIT_OBJECT_0, 15},
+      {"a click, waiting for keys only", [](DWORD now) { headless::Click(5, 5, 1, now + 15); }, QS_KEY,
+       WAIT_TIMEOUT, 60},
+      {"a timer due in 25 ms", [hwnd](DWORD) { SetTimer(hwnd, 9, 25, nullptr); }, QS_ALLINPUT, WAIT_OBJECT_0, 25},
+      {"a message posted before the wait", [hwnd](DWORD) { PostMessageA(hwnd, WM_USER, 0, 0); }, QS_ALLINPUT,
+       WAIT_OBJECT_0, 0},
+      {"a quit posted before the wait", [](DWORD) { PostQuitMessage(0); }, QS_POSTMESSAGE, WAIT_OBJECT_0, 0},
+      {"a window to repaint", [hwnd](DWORD) { InvalidateRect(hwnd, nullptr, FALSE); }, QS_PAINT, WAIT_OBJECT_0, 0},
+      {"a message already seen by a filtered look",
+       [hwnd](DWORD) {
+         MSG msg;
+         PostMessageA(nullptr, WM_USER, 0, 0);
+         EXPECT_FALSE(PeekMessageA(&msg, hwnd, 0, 0, PM_REMOVE));
+       },
+       QS_ALLINPUT, WAIT_TIMEOUT, 60},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Settle();
+    headless::ClearPendingInput();
+    DWORD now = GetTickCount();
+    c.arrange(now);
+    now = GetTickCount();
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 60, c.wakeMask), c.expected);
+    EXPECT_EQ(GetTickCount() - now, c.after);
+    KillTimer(hwnd, 9);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ValidateRect(hwnd, nullptr);
+  }
+
+  // No waitable objects here: a handle count is refused at once.
+  HANDLE event = reinterpret_cast<HANDLE>(0x1234);
+  EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, 10, QS_ALLINPUT), WAIT_FAILED);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 TEST_F(Queue, TimerFiresOnlyWhenTheQueueIsOtherwiseEmptyOncePerPeriod) {
