@@ -1,21 +1,4 @@
-# Cross-compiling for 64-bit Windows with mingw-w64 on Debian. The -posix
-# compilers (posix thread model) build everything, GoogleTest included.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiling for 64-bit Windows (x86_64) with mingw-w64 on Debian.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(ORVANEL_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${ORVANEL_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ORVANEL_MINGW_PREFIX}-g++-posix)
-set(CMAKE_ASM_COMPILER ${ORVANEL_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_RC_COMPILER ${ORVANEL_MINGW_PREFIX}-windres)
-set(CMAKE_AR ${ORVANEL_MINGW_PREFIX}-gcc-ar-posix CACHE FILEPATH "")
-set(CMAKE_RANLIB ${ORVANEL_MINGW_PREFIX}-gcc-ranlib-posix CACHE FILEPATH "")
-
-set(CMAKE_FIND_ROOT_PATH /usr/${ORVANEL_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# One self-contained .scr: no libstdc++, libgcc or winpthread DLLs beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -1,8 +1,7 @@
 // mtool's AVI commands: header facts, and every frame through the decompressor.
-#include <sys/stat.h>
-
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -133,7 +132,8 @@ int AviFrames(const std::string& path, const std::string& outPath) {
 int AviPng(const std::string& path, const std::string& dir) {
   OpenMovie movie = OpenAvi(path);
   if (!movie.image) return 1;
-  mkdir(dir.c_str(), 0755);
+  std::error_code ignored;
+  std::filesystem::create_directories(dir, ignored);
   std::vector<uint8_t> bytes;
   int width = movie.image->GetFrameRecord()->frameWidth, height = movie.image->GetFrameRecord()->frameHeight;
   bool ok = EachFrame(*movie.image, [&](int i) {

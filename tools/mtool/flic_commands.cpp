@@ -1,9 +1,8 @@
 // mtool's FLIC commands.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -132,7 +131,8 @@ int FlicFrames(const std::string& path, const std::string& outPath) {
 int FlicPng(const std::string& path, const std::string& dir) {
   auto image = OpenFlic(path);
   if (!image) return 1;
-  mkdir(dir.c_str(), 0755);
+  std::error_code ignored;
+  std::filesystem::create_directories(dir, ignored);
   std::vector<uint8_t> bytes;
   int width = image->GetFrameRecord()->frameWidth, height = image->GetFrameRecord()->frameHeight;
   bool ok = EachFrame(*image, [&](int i) {

@@ -35,6 +35,10 @@ int ScriptList(const std::string& path);  // a sprite script, compiled
 // An 8-bit picture as PNG: width x height indices and 256 colours blue, green, red, 0.
 bool WritePalettePng(const std::string& path, int width, int height, const uint8_t* indices, const uint8_t* bgrx);
 
+// The host the engine runs on for the command (false with a message when it
+// cannot start), and its end.
+bool StartHost(const std::string& command, std::string* error);
+void StopHost();
 // True when an error (not a warning) was reported since the start.
 bool ErrorReported();
 

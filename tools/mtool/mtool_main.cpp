@@ -1,13 +1,11 @@
-// mtool: the engine's media inspector. Runs on the headless screen; reports
-// go to standard error; a failed read gives a non-zero exit code.
+// mtool: the engine's media inspector. A failed read gives a non-zero exit
+// code; where it runs and where reports go is the host's (host_*.cpp).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "mtool/mtool.h"
-#include "orvanel/headless.h"
-#include "orvanel/host.h"
 
 namespace {
 
@@ -28,41 +26,14 @@ int Usage() {
 
 }  // namespace
 
-namespace mtool {
-
-bool ErrorReported() {
-  if (!headless::Active()) return false;  // the real host's reports went to standard error
-  for (const auto& box : headless::MessageBoxes())
-    if ((box.type & 0xF0) == MB_ICONHAND) return true;
-  return false;
-}
-
-}  // namespace mtool
-
 int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   std::string command = argv[1], path = argv[2];
-  host::Options options;
   std::string error;
-  bool started = false;
-  if (command == "play") {
-    // Sound needs the real host; without a display the virtual one plays nothing.
-    options.backend = "sdl2";
-    options.reportsToStderr = true;
-    options.programName = "mtool";
-    started = host::Init(options, &error);
-  }
-  options = host::Options();
-  options.backend = "headless";
-  options.width = 64;
-  options.height = 64;
-  options.reportsToStderr = true;
-  options.programName = "mtool";
-  if (!started && !host::Init(options, &error)) {
+  if (!mtool::StartHost(command, &error)) {
     std::fprintf(stderr, "mtool: %s\n", error.c_str());
     return 1;
   }
-  if (!started && command == "play") headless::SetSoundDevices(0);
   int result;
   const bool still = mtool::IsStill(path);
   const bool avi = mtool::IsAvi(path);
@@ -83,6 +54,6 @@ int main(int argc, char** argv) {
     result = still ? mtool::StillDecode(path, loops) : mtool::FlicDecode(path, loops);
   }
   else result = Usage();
-  host::Shutdown();
+  mtool::StopHost();
   return result;
 }
