@@ -14,16 +14,24 @@
 namespace plat::dlg {
 namespace {
 
-// Tried in order; the first that opens is used.
-constexpr const char* kRegularFiles[] = {
-    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-    "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf",
-    "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf",
+// Tried in order; the first that opens is used. Dialogs are laid out in
+// units of the font's average width and height, so a face stands in for
+// Windows' dialog font only at the size that gives Windows' metrics (6 x 13
+// pixels for 8 points at 96 DPI): Liberation Sans, with Arial's widths, at
+// its nominal size; DejaVu Sans, larger for its size, at ten elevenths of it.
+struct FontFile {
+  const char* path;
+  int emPerCent;  // pixel size as a percentage of the nominal one
 };
-constexpr const char* kBoldFiles[] = {
-    "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
-    "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf",
-    "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf",
+constexpr FontFile kRegularFiles[] = {
+    {"/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf", 100},
+    {"/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf", 100},
+    {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 91},
+};
+constexpr FontFile kBoldFiles[] = {
+    {"/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf", 100},
+    {"/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf", 100},
+    {"/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", 91},
 };
 constexpr uintptr_t kFontHandleBase = 0x7E000000;
 
@@ -113,13 +121,17 @@ Font* Open(int pointSize, bool bold) {
     f.triedLibrary = true;
     if (FT_Init_FreeType(&f.library) != 0) f.library = nullptr;
   }
+  int emPerCent = 100;
   if (f.library) {
-    for (const char* path : bold ? kBoldFiles : kRegularFiles) {
-      if (FT_New_Face(f.library, path, 0, &font->face) == 0) break;
+    for (const FontFile& file : bold ? kBoldFiles : kRegularFiles) {
+      emPerCent = file.emPerCent;
+      if (FT_New_Face(f.library, file.path, 0, &font->face) == 0) break;
       font->face = nullptr;
     }
   }
-  if (font->face && FT_Set_Char_Size(font->face, 0, pointSize * 64, 96, 96) != 0) {
+  // Whole pixels, as a hinted screen font has: 8 points at 96 DPI are 11.
+  const FT_UInt pixels = static_cast<FT_UInt>((pointSize * 96 * emPerCent + 36 * 100) / (72 * 100));
+  if (font->face && FT_Set_Pixel_Sizes(font->face, 0, std::max<FT_UInt>(pixels, 1)) != 0) {
     FT_Done_Face(font->face);
     font->face = nullptr;
   }

@@ -16,7 +16,7 @@ struct FontMetrics {
 };
 
 // A font of pointSize points (bold or not); never null, even when no font
-// file is installed (then it measures as an 8 x 13 font and draws nothing).
+// file is installed (then it measures as a 6 x 13 font and draws nothing).
 HFONT GetDialogFont(int pointSize, bool bold);
 // The default dialog font (8 points) for null or unknown handles.
 HFONT DefaultDialogFont();
