@@ -79,8 +79,11 @@ TEST_F(Dialogs, TemplateControlsUnitsAndCentring) {
     EXPECT_STREQ(name, "msctls_updown32");
     GetClassNameA(GetDlgItem(dlg, 3030), name, sizeof name);
     EXPECT_STREQ(name, "SCROLLBAR");
-    // Dialog units follow the font's base units.
+    // Dialog units follow the font's base units, Windows' own for its
+    // 8-point dialog font at 96 DPI, so dialogs have Windows' pixel sizes.
     LONG units = GetDialogBaseUnits();
+    EXPECT_EQ(LOWORD(units), 6);
+    EXPECT_EQ(HIWORD(units), 13);
     RECT r{0, 0, 200, 120};
     MapDialogRect(dlg, &r);
     EXPECT_EQ(r.right, MulDiv(200, LOWORD(units), 4));
