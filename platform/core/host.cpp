@@ -8,6 +8,7 @@
 
 #include "core/backend.h"
 #include "core/lifecycle.h"
+#include "user/window_directory.h"
 
 namespace plat {
 namespace {
@@ -66,6 +67,10 @@ bool Init(const Options& options, std::string* error) {
       continue;
     }
     plat::g_backend = entry.create(options, &why);
+    if (plat::g_backend && !plat::user::CheckWindowDirectory(&why)) {
+      plat::g_backend.reset();
+      break;
+    }
     if (plat::g_backend) {
       plat::g_initialised = true;
       return true;

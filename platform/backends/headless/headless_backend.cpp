@@ -215,6 +215,10 @@ void HeadlessBackend::ShowNative(NativeWindow* native, bool visible) {
 }
 
 void HeadlessBackend::Present(NativeWindow* window, const RECT* rects, int count) {
+  if (!options_.recordDir.empty()) Record();
+  if (!options_.keepPresentLog && options_.recordDir.empty()) return;
+  if (presented_.size() >= headless::kPresentLogLimit)
+    presented_.erase(presented_.begin(), presented_.begin() + headless::kPresentLogLimit / 2);
   headless::PresentRecord record;
   record.time = Now();
   record.nativeId = window ? window->nativeId : 0;
@@ -238,7 +242,6 @@ void HeadlessBackend::Present(NativeWindow* window, const RECT* rects, int count
     record.contentHash = hash;
   }
   presented_.push_back(std::move(record));
-  if (!options_.recordDir.empty()) Record();
 }
 
 void HeadlessBackend::Record() {
