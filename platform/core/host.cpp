@@ -8,6 +8,7 @@
 
 #include "core/backend.h"
 #include "core/lifecycle.h"
+#include "kernel/out_of_memory.h"
 #include "user/window_directory.h"
 
 namespace plat {
@@ -54,6 +55,7 @@ namespace host {
 
 bool Init(const Options& options, std::string* error) {
   if (plat::g_initialised) return true;
+  plat::InstallOutOfMemoryEnd();
   plat::g_options = options;
   int count = 0;
   const plat::BackendEntry* table = plat::BackendTable(&count);
