@@ -8,6 +8,8 @@
 
 #include "core/backend.h"
 #include "core/lifecycle.h"
+#include "kernel/out_of_memory.h"
+#include "user/window_directory.h"
 
 namespace plat {
 namespace {
@@ -53,6 +55,7 @@ namespace host {
 
 bool Init(const Options& options, std::string* error) {
   if (plat::g_initialised) return true;
+  plat::InstallOutOfMemoryEnd();
   plat::g_options = options;
   int count = 0;
   const plat::BackendEntry* table = plat::BackendTable(&count);
@@ -66,6 +69,10 @@ bool Init(const Options& options, std::string* error) {
       continue;
     }
     plat::g_backend = entry.create(options, &why);
+    if (plat::g_backend && !plat::user::CheckWindowDirectory(&why)) {
+      plat::g_backend.reset();
+      break;
+    }
     if (plat::g_backend) {
       plat::g_initialised = true;
       return true;

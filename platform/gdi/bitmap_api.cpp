@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "core/backend.h"
 #include "gdi/dib_info.h"
@@ -19,11 +20,12 @@ Bitmap* SelectedSection(HDC hdc) {
   return bitmap && bitmap->dibSection && bitmap->bitsPerPixel <= 8 ? bitmap : nullptr;
 }
 
-}  // namespace
+HBITMAP OutOfMemory() {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return nullptr;
+}
 
-HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits, HANDLE hSection,
-                                DWORD offset) {
-  if (ppvBits) *ppvBits = nullptr;
+HBITMAP NewSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits, HANDLE hSection) {
   DeviceContext* dc = FindDc(hdc);
   if (hdc && !dc) return nullptr;
   if (hSection) return nullptr;  // no file mappings here
@@ -37,7 +39,8 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, voi
   bitmap->bitsPerPixel = info.bitsPerPixel;
   bitmap->format = info.format;
   bitmap->stride = info.stride;
-  bitmap->storage = std::make_unique<uint8_t[]>(info.imageBytes);  // zeroed, as sections start
+  bitmap->storage.reset(new (std::nothrow) uint8_t[info.imageBytes]());  // zeroed, as sections start
+  if (!bitmap->storage) return OutOfMemory();
   bitmap->bits = bitmap->storage.get();
   std::memcpy(bitmap->colours, info.colours, sizeof(bitmap->colours));
   bitmap->colourCount = info.colourCount;
@@ -52,7 +55,7 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, voi
   return static_cast<HBITMAP>(handle);
 }
 
-HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
+HBITMAP NewCompatibleBitmap(HDC hdc, int cx, int cy) {
   DeviceContext* dc = FindDc(hdc);
   if (!dc) return nullptr;
   auto bitmap = std::make_unique<Bitmap>();
@@ -80,9 +83,32 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
   bitmap->stride = ((cx * bitmap->bitsPerPixel + 31) / 32) * 4;
   size_t bytes = static_cast<size_t>(bitmap->stride) * static_cast<size_t>(cy);
   if (bytes > (size_t{1} << 30)) return nullptr;
-  bitmap->storage = std::make_unique<uint8_t[]>(bytes);
+  bitmap->storage.reset(new (std::nothrow) uint8_t[bytes]());
+  if (!bitmap->storage) return OutOfMemory();
   bitmap->bits = bitmap->storage.get();
   return static_cast<HBITMAP>(AddObject(std::move(bitmap)));
+}
+
+// Out of memory is a failure like any other here, as on Windows.
+template <typename Make>
+HBITMAP UnlessOutOfMemory(Make make) {
+  try {
+    return make();
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory();
+  }
+}
+
+}  // namespace
+
+HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits, HANDLE hSection,
+                                DWORD) {
+  if (ppvBits) *ppvBits = nullptr;
+  return UnlessOutOfMemory([&] { return NewSection(hdc, pbmi, usage, ppvBits, hSection); });
+}
+
+HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
+  return UnlessOutOfMemory([&] { return NewCompatibleBitmap(hdc, cx, cy); });
 }
 
 UINT WINAPI SetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, const RGBQUAD* prgbq) {

@@ -1,6 +1,8 @@
 // Device contexts and the objects selected into them.
 #include <windows.h>
 
+#include <new>
+
 #include <cstring>
 
 #include "core/draw_target.h"
@@ -27,21 +29,27 @@ void Select(HGDIOBJ handle) {
 }
 
 HDC NewDc(DeviceContext::Kind kind, HWND hwnd, bool wholeWindow) {
-  auto dc = std::make_unique<DeviceContext>();
-  dc->kind = kind;
-  dc->hwnd = hwnd;
-  dc->wholeWindow = wholeWindow;
-  dc->brush = StockObject(WHITE_BRUSH);
-  dc->pen = StockObject(BLACK_PEN);
-  dc->font = StockObject(SYSTEM_FONT);
-  Select(dc->brush);
-  Select(dc->pen);
-  Select(dc->font);
-  if (kind == DeviceContext::kMemory) {
-    dc->bitmap = DefaultBitmap();
-    Select(dc->bitmap);
+  DeviceContext* made = nullptr;
+  HDC handle = nullptr;
+  try {
+    auto dc = std::make_unique<DeviceContext>();
+    made = dc.get();
+    dc->kind = kind;
+    dc->hwnd = hwnd;
+    dc->wholeWindow = wholeWindow;
+    dc->brush = StockObject(WHITE_BRUSH);
+    dc->pen = StockObject(BLACK_PEN);
+    dc->font = StockObject(SYSTEM_FONT);
+    if (kind == DeviceContext::kMemory) dc->bitmap = DefaultBitmap();
+    handle = AddDc(std::move(dc));
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // out of memory: no DC, as on Windows
   }
-  return AddDc(std::move(dc));
+  Select(made->brush);
+  Select(made->pen);
+  Select(made->font);
+  if (made->bitmap) Select(made->bitmap);
+  return handle;
 }
 
 // Lets go of everything the DC holds, presents what was drawn through it

@@ -1,5 +1,6 @@
 #include "gdi/objects.h"
 
+#include <new>
 #include <unordered_map>
 
 #include "core/lifecycle.h"
@@ -108,7 +109,12 @@ PixelView Bitmap::View() const {
 HGDIOBJ AddObject(std::unique_ptr<GdiObject> object) {
   if (!object) return nullptr;
   uintptr_t handle = NextHandle();
-  T().objects.emplace(handle, std::move(object));
+  try {
+    T().objects.emplace(handle, std::move(object));
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   return reinterpret_cast<HGDIOBJ>(handle);
 }
 

@@ -1,6 +1,7 @@
 #include "gdi/present.h"
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "core/draw_target.h"
@@ -48,11 +49,7 @@ void Present(Pending& pending) {
   pending.rects.clear();
 }
 
-}  // namespace
-
-void RecordDamage(NativeWindow* native, HWND hwnd, const RECT& r) {
-  // Native null stands for the screen itself (a DC of no window).
-  if ((!native && hwnd) || r.left >= r.right || r.top >= r.bottom) return;
+void AddPending(NativeWindow* native, HWND hwnd, const RECT& r) {
   std::vector<Pending>& list = PendingList();
   auto it = std::find_if(list.begin(), list.end(), [&](const Pending& p) { return p.native == native; });
   if (it == list.end()) {
@@ -75,6 +72,19 @@ void RecordDamage(NativeWindow* native, HWND hwnd, const RECT& r) {
       box.bottom = std::max(box.bottom, q.bottom);
     }
     rects.assign(1, box);
+  }
+}
+
+}  // namespace
+
+void RecordDamage(NativeWindow* native, HWND hwnd, const RECT& r) {
+  // Native null stands for the screen itself (a DC of no window).
+  if ((!native && hwnd) || r.left >= r.right || r.top >= r.bottom) return;
+  try {
+    AddPending(native, hwnd, r);
+  } catch (const std::bad_alloc&) {
+    // No room to keep it for later: shown at once instead.
+    if (HasBackend()) CurrentBackend().Present(native, &r, 1);
   }
 }
 

@@ -4,9 +4,11 @@
 // foreign handle fails with ERROR_INVALID_HANDLE instead of touching memory.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <unordered_map>
 
 #include "core/lifecycle.h"
@@ -105,14 +107,16 @@ HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
     }
     block.capacity = dwBytes;
   }
-  uintptr_t handle;
-  if (block.movable) {
-    handle = NewMovableHandle(state);
-    if (block.data) state.movableByData[block.data] = handle;
-  } else {
-    handle = reinterpret_cast<uintptr_t>(block.data);
+  uintptr_t handle = block.movable ? NewMovableHandle(state) : reinterpret_cast<uintptr_t>(block.data);
+  try {
+    state.byHandle[handle] = block;
+    if (block.movable && block.data) state.movableByData[block.data] = handle;
+  } catch (const std::bad_alloc&) {  // the tables could not grow
+    state.byHandle.erase(handle);
+    std::free(block.data);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
   }
-  state.byHandle[handle] = block;
   return reinterpret_cast<HGLOBAL>(handle);
 }
 
@@ -234,25 +238,34 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL hMem, SIZE_T dwBytes, UINT uFlags) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  void* grown = block.data ? std::realloc(block.data, dwBytes) : AllocateBytes(dwBytes, zero);
+  // A new block first: if the tables cannot take it, the old one is untouched.
+  void* grown = AllocateBytes(dwBytes, zero);
   if (!grown) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  if (zero && block.data) std::memset(static_cast<char*>(grown) + block.size, 0, dwBytes - block.size);
-  if (block.movable) {
-    if (block.data) state.movableByData.erase(block.data);
-    state.movableByData[grown] = it->first;
-    block.data = grown;
-    block.size = block.capacity = dwBytes;
-    return hMem;
-  }
+  if (block.data) std::memcpy(grown, block.data, std::min(block.size, dwBytes));
   Block moved = block;
   moved.data = grown;
   moved.size = moved.capacity = dwBytes;
-  state.byHandle.erase(it);
-  state.byHandle[reinterpret_cast<uintptr_t>(grown)] = moved;
-  return grown;
+  uintptr_t handle = block.movable ? it->first : reinterpret_cast<uintptr_t>(grown);
+  try {
+    if (block.movable)
+      state.movableByData[grown] = handle;
+    else
+      state.byHandle[handle] = moved;
+  } catch (const std::bad_alloc&) {
+    std::free(grown);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  if (block.movable && block.data) state.movableByData.erase(block.data);
+  std::free(block.data);
+  if (block.movable)
+    block = moved;
+  else
+    state.byHandle.erase(reinterpret_cast<uintptr_t>(hMem));  // by key: the insert may have rehashed
+  return reinterpret_cast<HGLOBAL>(handle);
 }
 
 }  // extern "C"

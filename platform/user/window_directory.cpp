@@ -1,90 +1,107 @@
 // Visible top-level windows are listed for the other programs of the same
-// user on the same display, one small file per window, so that FindWindowA
-// and SetForegroundWindow work across processes as they do on Windows. A
-// found window is named by its native id (as a window handle given on the
-// command line is).
+// user on the same desktop, one small file per window (listed_entry.h), so
+// that FindWindowA and SetForegroundWindow work across processes as they do on
+// Windows. A found window is named by its native id (as a window handle given
+// on the command line is).
+//
+// A desktop is an X display, or a headless screen given a name; an unnamed
+// headless screen is a desktop of its own and lists nothing. Each desktop has
+// a listing folder in the runtime folder (runtime_folder.h). An activation
+// request is a file "<native id>.activate" beside the entry and a SIGUSR1 to
+// the process that holds the entry.
+#include "user/window_directory.h"
+
+#include <fcntl.h>
 #include <signal.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string>
+#include <vector>
 
 #include "core/signals.h"
 #include "orvanel/host.h"
+#include "user/listed_entry.h"
+#include "user/runtime_folder.h"
 #include "user/user_state.h"
 
-namespace fs = std::filesystem;
 using namespace plat;
 using namespace plat::user;
 
 namespace {
 
-struct Entry {
-  long pid = 0;
-  std::string className;
-  std::string title;
-  uint64_t nativeId = 0;
-};
+constexpr int kAttempts = 4;  // another program may remove an empty folder between two steps
 
-std::string Directory() {
-  std::string display;
+// Letters, digits and ":._-" only, never "." or ".." or a hidden name.
+std::string FolderName(std::string name) {
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != ':' && c != '.' && c != '-' && c != '_') c = '_';
+  if (name.size() > 100) name.resize(100);
+  if (name.empty() || name[0] == '.') name = "_" + name;
+  return name;
+}
+
+// The folder of this desktop's listing; "" for a headless screen of its own.
+std::string DesktopFolder() {
   if (std::string(CurrentBackend().Name()) == "headless") {
-    display = host::CurrentOptions().windowDirectory;
-    if (display.empty()) display = "headless";
-  } else {
-    const char* name = std::getenv("DISPLAY");
-    display = name && *name ? name : "default";
+    std::string name = host::CurrentOptions().windowDirectory;
+    if (name.empty()) {
+      const char* shared = std::getenv("ORVANEL_HEADLESS_SCREEN");
+      if (shared && *shared) name = shared;
+    }
+    return name.empty() ? "" : FolderName(name);
   }
-  for (char& c : display)
-    if (c == '/') c = '_';
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::string base = runtime && *runtime ? std::string(runtime) + "/orvanel"
-                                         : "/tmp/orvanel-" + std::to_string(static_cast<long>(getuid()));
-  std::error_code ignored;
-  fs::create_directories(base, ignored);
-  ::chmod(base.c_str(), 0700);
-  std::string dir = base + "/" + display;
-  fs::create_directories(dir, ignored);
-  return dir;
+  const char* display = std::getenv("DISPLAY");
+  return FolderName(display && *display ? display : "default");
 }
 
-std::string EntryPath(uint64_t nativeId) { return Directory() + "/" + std::to_string(nativeId) + ".win"; }
-
-std::string OneLine(std::string text) {
-  for (char& c : text)
-    if (c == '\n' || c == '\r') c = ' ';
-  return text;
+void WarnOnce(const std::string& error) {
+  static bool warned = false;
+  if (warned || error.empty()) return;
+  warned = true;
+  std::fprintf(stderr, "%s: %s (its windows are not listed for other programs)\n",
+               host::CurrentOptions().programName.c_str(), error.c_str());
 }
 
-bool ReadEntry(const std::string& path, Entry* entry) {
-  std::ifstream in(path);
-  std::string pid, id;
-  if (!std::getline(in, pid) || !std::getline(in, entry->className) || !std::getline(in, entry->title) ||
-      !std::getline(in, id))
-    return false;
-  char* end = nullptr;
-  entry->pid = std::strtol(pid.c_str(), &end, 10);
-  if (*end || entry->pid <= 0) return false;
-  entry->nativeId = std::strtoull(id.c_str(), &end, 10);
-  return !*end && entry->nativeId != 0;
+// The listing folder of this desktop, made when `make` is set; -1 when there
+// is none (yet).
+int OpenListing(bool make) {
+  std::string desktop = DesktopFolder();
+  if (desktop.empty()) return -1;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::string error;
+    UniqueFd base(OpenRuntimeFolder(make, &error));
+    if (base.get() < 0) {
+      WarnOnce(error);
+      return -1;
+    }
+    if (make && mkdirat(base.get(), desktop.c_str(), 0700) != 0 && errno != EEXIST) {
+      if (errno == ENOENT) continue;
+      return -1;
+    }
+    int fd = openat(base.get(), desktop.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0 || errno != ENOENT || !make) return fd;
+  }
+  return -1;
 }
 
-bool ProcessAlive(long pid) { return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
-
-// Reads an entry of another living process; stale entries are removed.
-bool LiveEntry(const std::string& path, Entry* entry) {
-  if (!ReadEntry(path, entry)) return false;
-  if (entry->pid == static_cast<long>(getpid())) return false;
-  if (ProcessAlive(entry->pid)) return true;
-  std::error_code ignored;
-  fs::remove(path, ignored);
-  return false;
+// Signals the process through a descriptor of it, checking after taking the
+// descriptor that it still holds the entry: a process id reused in between is
+// never hit.
+bool SignalHolder(int listing, uint64_t nativeId, long pid) {
+  long pidfd = syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0);
+  ListedWindow again;
+  bool holds = ReadListedWindow(listing, nativeId, &again) && again.pid == pid;
+  if (pidfd < 0) return holds && kill(static_cast<pid_t>(pid), SIGUSR1) == 0;
+  bool sent = holds && syscall(SYS_pidfd_send_signal, static_cast<int>(pidfd), SIGUSR1, nullptr, 0) == 0;
+  close(static_cast<int>(pidfd));
+  return sent;
 }
 
 bool NameMatches(LPCSTR wanted, const std::string& actual) {
@@ -101,10 +118,22 @@ bool ClassMatches(LPCSTR wanted, const Window* window) {
 
 namespace plat::user {
 
+bool CheckWindowDirectory(std::string* error) {
+  return DesktopFolder().empty() || CheckRuntimeFolder(error);
+}
+
 void TidyWindowDirectory() {
-  if (!HasBackend()) return;
-  std::error_code ignored;
-  fs::remove(Directory(), ignored);  // only when no window is listed any more
+  if (!HasBackend() || DesktopFolder().empty()) return;
+  std::string error;
+  UniqueFd base(OpenRuntimeFolder(false, &error));
+  if (base.get() < 0) return;
+  for (const std::string& name : FolderNames(base.get())) {
+    UniqueFd listing(openat(base.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (listing.get() < 0) continue;
+    SweepStale(listing.get());
+    unlinkat(base.get(), name.c_str(), AT_REMOVEDIR);  // only when nothing is listed any more
+  }
+  rmdir(RuntimeFolderPath().c_str());  // the same: only when empty
 }
 
 void PublishWindow(Window* window) {
@@ -112,67 +141,64 @@ void PublishWindow(Window* window) {
     UnpublishWindow(window);
     return;
   }
-  InstallActivationHandler();  // activation requests arrive as SIGUSR1
-  std::string path = EntryPath(window->native->nativeId);
-  std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::trunc);
-    out << getpid() << '\n'
-        << OneLine(window->cls->name) << '\n'
-        << OneLine(window->text) << '\n'
-        << window->native->nativeId << '\n';
-    if (!out) return;
+  uint64_t id = window->native->nativeId;
+  if (HoldsEntry(id)) {  // a new title
+    HoldEntry(-1, id, window->cls->name, window->text);
+    window->published = true;
+    return;
   }
-  std::error_code error;
-  fs::rename(temp, path, error);
-  window->published = !error;
+  InstallActivationHandler();  // activation requests arrive as SIGUSR1
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    UniqueFd listing(OpenListing(true));
+    if (listing.get() < 0) return;
+    if (HoldEntry(listing.get(), id, window->cls->name, window->text)) {
+      window->published = true;
+      return;
+    }
+    if (errno != ENOENT) return;
+  }
 }
 
 void UnpublishWindow(Window* window) {
   if (!window->published || !window->native) return;
   window->published = false;
-  std::error_code ignored;
-  fs::remove(EntryPath(window->native->nativeId), ignored);
+  UniqueFd listing(OpenListing(false));
+  ReleaseEntry(listing.get(), window->native->nativeId);
 }
 
 bool RemoteWindowAlive(uint64_t nativeId) {
-  Entry entry;
-  std::string path = EntryPath(nativeId);
-  return fs::exists(path) && LiveEntry(path, &entry);
+  UniqueFd listing(OpenListing(false));
+  ListedWindow listed;
+  return listing.get() >= 0 && ReadListedWindow(listing.get(), nativeId, &listed);
 }
 
 bool ActivateRemoteWindow(uint64_t nativeId) {
-  Entry entry;
-  if (!LiveEntry(EntryPath(nativeId), &entry)) return false;
-  std::string request = Directory() + "/" + std::to_string(entry.pid) + ".activate";
-  {
-    std::ofstream out(request + ".tmp", std::ios::trunc);
-    out << nativeId << '\n';
-    if (!out) return false;
-  }
-  std::error_code error;
-  fs::rename(request + ".tmp", request, error);
-  return !error && kill(static_cast<pid_t>(entry.pid), SIGUSR1) == 0;
+  UniqueFd listing(OpenListing(false));
+  ListedWindow listed;
+  if (listing.get() < 0 || !ReadListedWindow(listing.get(), nativeId, &listed)) return false;
+  std::string request = RequestName(nativeId);
+  UniqueFd note(openat(listing.get(), request.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (note.get() < 0) return false;
+  if (SignalHolder(listing.get(), nativeId, listed.pid)) return true;
+  unlinkat(listing.get(), request.c_str(), 0);
+  return false;
 }
 
 void HandleActivationRequests() {
   if (!TakeActivateRequest()) return;
-  std::string request = Directory() + "/" + std::to_string(static_cast<long>(getpid())) + ".activate";
-  uint64_t id = 0;
-  {
-    std::ifstream in(request);
-    in >> id;
-  }
-  std::error_code ignored;
-  fs::remove(request, ignored);
-  for (auto& [value, window] : S().windows) {
-    if (window->native && window->native->nativeId == id) {
-      HWND hwnd = window->handle;
-      SetForegroundWindow(hwnd);
+  UniqueFd listing(OpenListing(false));
+  if (listing.get() < 0) return;
+  std::vector<uint64_t> asked;
+  for (uint64_t id : HeldEntries())
+    if (unlinkat(listing.get(), RequestName(id).c_str(), 0) == 0) asked.push_back(id);
+  for (uint64_t id : asked) {
+    for (auto& [value, window] : S().windows) {
+      if (!window->native || window->native->nativeId != id) continue;
+      SetForegroundWindow(window->handle);
       // Seen only with ORVANEL_DEBUG set; tells that a second start reached this one.
       std::string note = "window " + std::to_string(id) + " brought to the front for another process\n";
       OutputDebugStringA(note.c_str());
-      return;
+      break;
     }
   }
 }
@@ -187,13 +213,13 @@ extern "C" HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {
       return top;
   }
   if (lpClassName && IS_INTRESOURCE(lpClassName)) return nullptr;  // atoms are this program's own
-  std::error_code error;
-  for (const auto& item : fs::directory_iterator(Directory(), error)) {
-    if (item.path().extension() != ".win") continue;
-    Entry entry;
-    if (!LiveEntry(item.path().string(), &entry)) continue;
-    if (NameMatches(lpClassName, entry.className) && NameMatches(lpWindowName, entry.title))
-      return reinterpret_cast<HWND>(static_cast<uintptr_t>(entry.nativeId));
+  UniqueFd listing(OpenListing(false));
+  if (listing.get() < 0) return nullptr;
+  for (uint64_t id : ListedIds(listing.get())) {
+    ListedWindow listed;
+    if (!ReadListedWindow(listing.get(), id, &listed)) continue;
+    if (NameMatches(lpClassName, listed.className) && NameMatches(lpWindowName, listed.title))
+      return reinterpret_cast<HWND>(static_cast<uintptr_t>(id));
   }
   return nullptr;
 }

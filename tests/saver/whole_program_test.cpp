@@ -42,7 +42,7 @@ TEST(WholeProgram, TenSecondsWithSeedOneShowWhatTheRecordSays) {
   options.seed = 1;
   options.seconds = 10;
   options.configDir = testsupport::UseFreshConfigDir() + "/whole-program";
-  options.windowDirectory = "whole-program-" + std::to_string(static_cast<long>(getpid()));
+  options.keepPresentLog = true;
   ASSERT_TRUE(host::Init(options));
   headless::SetHashPresented(true);
   ResetSaverState();

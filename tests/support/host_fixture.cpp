@@ -31,8 +31,7 @@ void StartHeadless(int width, int height, int depth, bool windows95) {
   options.windows95Family = windows95;
   options.configDir = UseFreshConfigDir();
   options.programName = "test";
-  // Test programs run side by side: each lists its windows apart.
-  options.windowDirectory = "headless-test-" + std::to_string(static_cast<long>(getpid()));
+  options.keepPresentLog = true;
   std::string error;
   ASSERT_TRUE(host::Init(options, &error)) << error;
 }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 
 #include "core/signals.h"
 #include "core/system_palette.h"
@@ -31,11 +32,23 @@ std::unique_ptr<Backend> CreateHeadlessBackend(const host::Options& options, std
     return nullptr;
   }
   size_t bytes = static_cast<size_t>(options.width) * options.height * (depth == 8 ? 1 : 4);
+  std::unique_ptr<Backend> backend;
+  try {
+    std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[bytes]);
+    if (pixels) backend = std::make_unique<HeadlessBackend>(options, std::move(pixels));
+  } catch (const std::bad_alloc&) {
+  }
+  if (!backend) {
+    if (error)
+      *error = "not enough memory for a headless screen of " + std::to_string(options.width) + " x " +
+               std::to_string(options.height);
+    return nullptr;
+  }
   InstallSignalHandlers();
-  return std::make_unique<HeadlessBackend>(options, std::vector<uint8_t>(bytes));
+  return backend;
 }
 
-HeadlessBackend::HeadlessBackend(const host::Options& options, std::vector<uint8_t> pixels)
+HeadlessBackend::HeadlessBackend(const host::Options& options, std::unique_ptr<uint8_t[]> pixels)
     : options_(options),
       depth_(options.depth == 8 ? 8 : 24),
       pixels_(std::move(pixels)),
@@ -46,7 +59,7 @@ HeadlessBackend::HeadlessBackend(const host::Options& options, std::vector<uint8
   screen_.height = options.height;
   screen_.depth = depth_ == 8 ? 8 : 32;
   screen_.pitch = screen_.width * (depth_ == 8 ? 1 : 4);
-  screen_.pixels = pixels_.data();
+  screen_.pixels = pixels_.get();
   ResetSystemPalette();
   // The empty desktop.
   COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
@@ -60,10 +73,10 @@ HeadlessBackend::HeadlessBackend(const host::Options& options, std::vector<uint8
         break;
       }
     }
-    std::fill(pixels_.begin(), pixels_.end(), index);
+    std::fill(pixels_.get(), pixels_.get() + static_cast<size_t>(screen_.pitch) * screen_.height, index);
   } else {
     uint32_t value = (GetRValue(desktop) << 16) | (GetGValue(desktop) << 8) | GetBValue(desktop);
-    auto* p = reinterpret_cast<uint32_t*>(pixels_.data());
+    auto* p = reinterpret_cast<uint32_t*>(pixels_.get());
     std::fill(p, p + static_cast<size_t>(screen_.width) * screen_.height, value);
   }
   cursorX_ = screen_.width / 2;
@@ -221,6 +234,10 @@ void HeadlessBackend::ShowNative(NativeWindow* native, bool visible) {
 }
 
 void HeadlessBackend::Present(NativeWindow* window, const RECT* rects, int count) {
+  if (!options_.recordDir.empty()) Record();
+  if (!options_.keepPresentLog && options_.recordDir.empty()) return;
+  if (presented_.size() >= headless::kPresentLogLimit)
+    presented_.erase(presented_.begin(), presented_.begin() + headless::kPresentLogLimit / 2);
   headless::PresentRecord record;
   record.time = Now();
   record.nativeId = window ? window->nativeId : 0;
@@ -244,7 +261,6 @@ void HeadlessBackend::Present(NativeWindow* window, const RECT* rects, int count
     record.contentHash = hash;
   }
   presented_.push_back(std::move(record));
-  if (!options_.recordDir.empty()) Record();
 }
 
 void HeadlessBackend::Record() {
@@ -267,14 +283,14 @@ COLORREF HeadlessBackend::Pixel(int x, int y) const {
 }
 
 bool HeadlessBackend::SavePng(const std::string& path) const {
-  std::vector<uint32_t> rgb(static_cast<size_t>(screen_.width) * screen_.height);
-  for (int y = 0; y < screen_.height; ++y)
-    for (int x = 0; x < screen_.width; ++x) {
+  return WriteRgbPng(path, screen_.width, screen_.height, [this](int y, uint8_t* rgb) {
+    for (int x = 0; x < screen_.width; ++x, rgb += 3) {
       COLORREF c = Pixel(x, y);
-      rgb[static_cast<size_t>(y) * screen_.width + x] =
-          (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+      rgb[0] = GetRValue(c);
+      rgb[1] = GetGValue(c);
+      rgb[2] = GetBValue(c);
     }
-  return WriteRgbPng(path, screen_.width, screen_.height, rgb);
+  });
 }
 
 bool HeadlessBackend::ForeignWindowExists(uint64_t id) {

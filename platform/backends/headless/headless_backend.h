@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,7 +17,8 @@ namespace plat {
 
 class HeadlessBackend : public Backend {
  public:
-  HeadlessBackend(const host::Options& options, std::vector<uint8_t> pixels);
+  // pixels: the framebuffer, width x height bytes (depth 8) or 4-byte pixels.
+  HeadlessBackend(const host::Options& options, std::unique_ptr<uint8_t[]> pixels);
   ~HeadlessBackend() override;
 
   const char* Name() const override { return "headless"; }
@@ -96,7 +98,7 @@ class HeadlessBackend : public Backend {
 
   host::Options options_;
   int depth_;
-  std::vector<uint8_t> pixels_;
+  std::unique_ptr<uint8_t[]> pixels_;
   Surface screen_;
   bool realTime_;
   uint32_t virtualNow_;
@@ -119,7 +121,8 @@ class HeadlessBackend : public Backend {
 // The running headless backend, or null when another one runs.
 HeadlessBackend* RunningHeadless();
 
-// PNG of 0x00RRGGBB pixels.
-bool WriteRgbPng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels);
+// PNG written row by row: rowAt(y, rgb) fills width x 3 bytes R, G, B.
+using RgbRows = std::function<void(int y, uint8_t* rgb)>;
+bool WriteRgbPng(const std::string& path, int width, int height, const RgbRows& rowAt);
 
 }  // namespace plat

@@ -2,13 +2,21 @@
 #include <png.h>
 
 #include <cstdio>
+#include <new>
+#include <vector>
 
 #include "backends/headless/headless_backend.h"
 
 namespace plat {
 
-bool WriteRgbPng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels) {
-  if (width <= 0 || height <= 0 || pixels.size() < static_cast<size_t>(width) * height) return false;
+bool WriteRgbPng(const std::string& path, int width, int height, const RgbRows& rowAt) {
+  if (width <= 0 || height <= 0) return false;
+  std::vector<png_byte> row;
+  try {
+    row.resize(static_cast<size_t>(width) * 3);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -18,7 +26,6 @@ bool WriteRgbPng(const std::string& path, int width, int height, const std::vect
     std::fclose(file);
     return false;
   }
-  std::vector<png_byte> row(static_cast<size_t>(width) * 3);
   // libpng reports failure by longjmp; nothing below owns memory that the
   // jump would leak except the row, which outlives it.
   if (setjmp(png_jmpbuf(png))) {
@@ -31,12 +38,7 @@ bool WriteRgbPng(const std::string& path, int width, int height, const std::vect
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < height; ++y) {
-    const uint32_t* source = &pixels[static_cast<size_t>(y) * width];
-    for (int x = 0; x < width; ++x) {
-      row[x * 3 + 0] = static_cast<png_byte>(source[x] >> 16);
-      row[x * 3 + 1] = static_cast<png_byte>(source[x] >> 8);
-      row[x * 3 + 2] = static_cast<png_byte>(source[x]);
-    }
+    rowAt(y, row.data());
     png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);

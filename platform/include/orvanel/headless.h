@@ -60,7 +60,9 @@ std::vector<PALETTEENTRY> SystemPalette();  // 256 entries on 8-bit screens
 // Whether the mouse cursor is shown (SetCursor, ShowCursor).
 bool CursorVisible();
 
-// Presentation log.
+// Presentation log, kept only when host::Options::keepPresentLog or recordDir is set. It
+// holds the latest kPresentLogLimit records at most: older ones are dropped.
+constexpr size_t kPresentLogLimit = 100000;
 const std::vector<PresentRecord>& Presented();
 void ClearPresented();
 // Hash the colours of every presented rectangle into its record (off by default).

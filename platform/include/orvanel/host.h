@@ -19,10 +19,13 @@ struct Options {
   unsigned seed = 0;
   std::string screenshot;      // PNG of the whole screen written at exit
   std::string recordDir;       // numbered PNG frames
+  bool keepPresentLog = false;  // headless: log what is presented (headless::Presented), as
+                                // --record does; for tests
   bool reportsToStderr = false;  // message boxes also printed to standard error
   bool windows95Family = false;  // GetVersionExA reports the Windows 95 family
-  std::string windowDirectory;  // headless: name under which its windows are listed for
-                               // FindWindowA of other processes; "" = "headless"
+  std::string windowDirectory;  // headless: the screen's name; programs on screens of the same
+                               // name find each other's windows ("" = $ORVANEL_HEADLESS_SCREEN,
+                               // else a screen of its own that no other program sees)
   std::string configDir;       // settings directory; "" = $XDG_CONFIG_HOME/orvanel-saver
   std::string programName = "orvanel-saver";
 };

@@ -139,6 +139,33 @@ TEST(HeadlessFiles, ScreenshotAtTheEndAndAFramePerPresent) {
   fs::remove_all(dir);
 }
 
+// A long run must not grow: the log is kept only when asked, and bounded.
+TEST(HeadlessFiles, PresentLogOnlyWhenAskedAndBounded) {
+  for (bool keep : {false, true}) {
+    host::Shutdown();
+    host::Options options;
+    options.backend = "headless";
+    options.width = 32;
+    options.height = 16;
+    options.keepPresentLog = keep;
+    ASSERT_TRUE(host::Init(options));
+    size_t count = headless::kPresentLogLimit + 10;
+    for (size_t i = 0; i < count; ++i) {
+      RECT r{0, 0, 1 + static_cast<LONG>(i % 30), 8};
+      plat::CurrentBackend().Present(nullptr, &r, 1);
+    }
+    const auto& log = headless::Presented();
+    if (!keep) {
+      EXPECT_TRUE(log.empty()) << log.size() << " records kept unasked";
+      continue;
+    }
+    ASSERT_FALSE(log.empty());
+    EXPECT_LE(log.size(), headless::kPresentLogLimit);
+    EXPECT_EQ(log.back().rects[0].right, 1 + static_cast<LONG>((count - 1) % 30)) << "the newest record was lost";
+  }
+  host::Shutdown();
+}
+
 }  // namespace
 
 namespace {
