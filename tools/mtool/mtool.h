@@ -38,4 +38,13 @@ bool WritePalettePng(const std::string& path, int width, int height, const uint8
 // True when an error (not a warning) was reported since the start.
 bool ErrorReported();
 
+// Why the command fails, said once on standard error as "mtool: FILE: REASON"
+// when it ends (the first reason given wins). Both return 1, the exit code.
+int Fail(const std::string& reason);  // about the file the command reads
+int FailFile(const std::string& path, const std::string& reason);
+// Why path cannot be opened for reading, as the system says it.
+std::string OpenFailure(const std::string& path);
+// Why the last write failed, as the system says it.
+std::string WriteFailure();
+
 }  // namespace mtool

@@ -1,5 +1,8 @@
-// mtool: the engine's media inspector. Runs on the headless screen; reports
-// go to standard error; a failed read gives a non-zero exit code.
+// mtool: the engine's media inspector. Runs on the headless screen. A file
+// that cannot be read as asked gives a non-zero exit code and one line on
+// standard error naming the file and the reason; the engine's warnings are
+// printed as they come.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +29,36 @@ int Usage() {
   return 2;
 }
 
+struct Failure {
+  std::string path;
+  std::string reason;
+};
+Failure g_failure;
+
+// A report's text without a detail that only names the file again.
+std::string ReportText(const std::string& text, const std::string& path) {
+  const std::string tail = ":" + path;
+  if (text.size() > tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0)
+    return text.substr(0, text.size() - tail.size());
+  return text;
+}
+
+// Prints the engine's warnings; returns the text of its first error, if any.
+std::string TakeReports(const std::string& path) {
+  std::string firstError;
+  if (!headless::Active()) return firstError;  // the real host printed them itself
+  for (const auto& box : headless::MessageBoxes()) {
+    const std::string text = ReportText(box.text, path);
+    if ((box.type & 0xF0) == MB_ICONHAND) {
+      if (firstError.empty()) firstError = text;
+    } else {
+      std::fprintf(stderr, "mtool: %s: warning: %s (%s)\n", path.c_str(), text.c_str(), box.caption.c_str());
+    }
+  }
+  headless::ClearMessageBoxes();
+  return firstError;
+}
+
 }  // namespace
 
 namespace mtool {
@@ -37,11 +70,33 @@ bool ErrorReported() {
   return false;
 }
 
+int Fail(const std::string& reason) {
+  if (g_failure.reason.empty()) g_failure.reason = reason;
+  return 1;
+}
+
+int FailFile(const std::string& path, const std::string& reason) {
+  if (g_failure.reason.empty()) g_failure = Failure{path, reason};
+  return 1;
+}
+
+std::string OpenFailure(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return std::string("cannot be opened: ") + std::strerror(errno);
+  std::fclose(f);
+  return "cannot be opened";
+}
+
+std::string WriteFailure() {
+  return std::string("cannot be written: ") + (errno ? std::strerror(errno) : "short write");
+}
+
 }  // namespace mtool
 
 int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   std::string command = argv[1], path = argv[2];
+  g_failure.path = path;
   host::Options options;
   std::string error;
   bool started = false;
@@ -56,7 +111,6 @@ int main(int argc, char** argv) {
   options.backend = "headless";
   options.width = 64;
   options.height = 64;
-  options.reportsToStderr = true;
   options.programName = "mtool";
   if (!started && !host::Init(options, &error)) {
     std::fprintf(stderr, "mtool: %s\n", error.c_str());
@@ -83,6 +137,16 @@ int main(int argc, char** argv) {
     result = still ? mtool::StillDecode(path, loops) : mtool::FlicDecode(path, loops);
   }
   else result = Usage();
+
+  const std::string reported = TakeReports(path);
+  if (result != 2 && (result != 0 || !reported.empty())) {
+    // One line: mtool's reason, with the engine's own words when they add to it.
+    std::string reason = g_failure.reason;
+    if (reason.empty()) reason = reported.empty() ? "cannot be read" : reported;
+    else if (!reported.empty() && g_failure.path == path) reason += " (" + reported + ")";
+    std::fprintf(stderr, "mtool: %s: %s\n", g_failure.path.c_str(), reason.c_str());
+    result = 1;
+  }
   host::Shutdown();
   return result;
 }
