@@ -81,8 +81,9 @@ class mAudioWAV : public virtual mObject, public virtual mFile, public virtual m
   // The pass still takes sound and the next buffer of the ring is free.
   bool BufferFree() const;
   // Fills the next free buffer with size bytes (0: a whole buffer, more than
-  // a buffer: a buffer's worth) from `bytes`, or from the file when that is
-  // null, and submits it. 1 when the buffer is still with the device.
+  // a buffer: a buffer's worth) from `bytes`, which holds at least that many,
+  // or from the file when it is null, and submits it. 1 when the buffer is
+  // still with the device.
   int32_t SubmitNext(const uint8_t* bytes, uint32_t size);
 
   HWAVEOUT waveOut = nullptr;

@@ -232,11 +232,13 @@ bool mImageBMP::DrawRunLengths(const StillPlacement& part, int x, int y, StillMo
     if (column < width) indices[column] = value;
     ++column;
   };
+  const int lastRow = height - 1 - part.top;  // the last file row that shows
   bool ended = false;  // by the end of the bitmap, or by the end of the data
-  bool cut = false;    // by the end of the data
-  while (!ended && fileRow < height && fileRow <= height - 1 - part.top) {
+  bool cut = false;    // by the end of the data, before the rows that show are whole
+  while (!ended && fileRow < height && fileRow <= lastRow) {
     if (!EnsureBytes(2)) {
-      cut = true;
+      // Data that ends right after the last pixels shown lacks only its end codes.
+      cut = !(fileRow == lastRow && column >= width);
       break;
     }
     uint8_t count = fileState.readPtr[0], value = fileState.readPtr[1];
@@ -265,21 +267,21 @@ bool mImageBMP::DrawRunLengths(const StillPlacement& part, int x, int y, StillMo
         break;
       }
       default: {
-        // Literal pixels, padded to a 16-bit boundary.
+        // Literal pixels, padded to a 16-bit boundary (a pad the data ends before is not missed).
         int bytes = nibbles ? (value + 1) / 2 : value;
-        int padded = (bytes + 1) & ~1;
-        if (!EnsureBytes(padded)) {
+        if (!EnsureBytes(bytes)) {
           ended = cut = true;
           break;
         }
         const uint8_t* p = fileState.readPtr;
         for (int i = 0; i < value && column < width; ++i) put(nibbles ? ((i & 1) ? (p[i / 2] & 15) : (p[i / 2] >> 4)) : p[i]);
-        fileState.readPtr += padded;
+        fileState.readPtr += bytes;
+        if ((bytes & 1) && EnsureBytes(1)) fileState.readPtr += 1;
         break;
       }
     }
   }
-  while (fileRow < height && fileRow <= height - 1 - part.top) finishRow();
+  while (fileRow < height && fileRow <= lastRow) finishRow();
   fileState.position = Tell();
   return !cut;
 }
