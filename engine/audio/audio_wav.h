@@ -39,7 +39,8 @@ class mAudioWAV : public virtual mObject, public virtual mFile, public virtual m
   int32_t StreamWrite(const void* buffer, int32_t count) override;
   int32_t SetPosition(int32_t position) override;
 
-  // Fills and submits the next free buffer: 1 when it is still with the device.
+  // Fills and submits the next free buffer from the file: 1 when it is still
+  // with the device.
   virtual int32_t FillBuffer(uint32_t size);
   void SetBuffering(uint32_t length, uint32_t count);
 
@@ -74,6 +75,16 @@ class mAudioWAV : public virtual mObject, public virtual mFile, public virtual m
   void ClosePlayback();
   void StartPlayback();
   void Unload();
+  // The device handed a buffer back: by default it is filled again from the
+  // file when the sound fills itself.
+  virtual void BufferReturned();
+  // The pass still takes sound and the next buffer of the ring is free.
+  bool BufferFree() const;
+  // Fills the next free buffer with size bytes (0: a whole buffer, more than
+  // a buffer: a buffer's worth) from `bytes`, which holds at least that many,
+  // or from the file when it is null, and submits it. 1 when the buffer is
+  // still with the device.
+  int32_t SubmitNext(const uint8_t* bytes, uint32_t size);
 
   HWAVEOUT waveOut = nullptr;
   HWND callbackWindow = nullptr;

@@ -113,7 +113,13 @@ uint32_t mAudioWAV::ReadIntoBuffer(uint8_t* data, uint32_t n) {
   return delivered;
 }
 
-int32_t mAudioWAV::FillBuffer(uint32_t size) {
+int32_t mAudioWAV::FillBuffer(uint32_t size) { return SubmitNext(nullptr, size); }
+
+bool mAudioWAV::BufferFree() const {
+  return remaining > 0 && currentBuffer && (currentBuffer->next->header.dwFlags & WHDR_DONE);
+}
+
+int32_t mAudioWAV::SubmitNext(const uint8_t* bytes, uint32_t size) {
   if (remaining == 0 || !currentBuffer) return 0;
   BufferBlock* next = currentBuffer->next;
   if (!(next->header.dwFlags & WHDR_DONE)) return 1;
@@ -122,7 +128,9 @@ int32_t mAudioWAV::FillBuffer(uint32_t size) {
   uint32_t n = (size == 0 || size > bufferSize) ? bufferSize : size;
   if (n > remaining) n = remaining;
   remaining -= n;
-  uint32_t delivered = ReadIntoBuffer(next->Data(), n);
+  uint32_t delivered = n;
+  if (bytes) std::memcpy(next->Data(), bytes, n);
+  else delivered = ReadIntoBuffer(next->Data(), n);
   passDelivered += delivered;
   if (delivered < n) {
     // The file has ended: so has this pass. A pass that got nothing at all
@@ -159,8 +167,12 @@ LRESULT CALLBACK mAudioWAV::AudioWindowProc(HWND window, UINT message, WPARAM wP
     sound->ClosePlayback();
     return 0;
   }
-  if (sound->autoFill) sound->FillBuffer(0);
+  sound->BufferReturned();
   return 0;
+}
+
+void mAudioWAV::BufferReturned() {
+  if (autoFill) FillBuffer(0);
 }
 
 void mAudioWAV::FreeRing() {

@@ -88,8 +88,10 @@ bool mFile::Open(const char* name, DWORD openFlags) {
 }
 
 bool mFile::OpenMemory(const void* block, int32_t length) {
-  if (length < 0) length = 0;
-  auto* p = static_cast<uint8_t*>(const_cast<void*>(block));
+  // No block at all is an empty one: the pointers must still point somewhere.
+  static uint8_t noBytes[1];
+  if (length < 0 || !block) length = 0;
+  auto* p = block ? static_cast<uint8_t*>(const_cast<void*>(block)) : noBytes;
   fileState.areaBase = fileState.bufferStart = fileState.windowFirst = fileState.readPtr = p;
   fileState.dataEnd = p + length;
   // One past the data, so that the end of the data is told from a full buffer.

@@ -27,7 +27,7 @@ bool mFile::MakeTextWritable() {
     ReportError(kClassFile, kErrOutOfMemory, nullptr);
     return false;
   }
-  std::memcpy(copy, s.windowFirst, length);
+  if (length > 0) std::memcpy(copy, s.windowFirst, length);
   copy[length] = 0;
   size_t offset = static_cast<size_t>(s.readPtr - s.windowFirst);
   textCopy_ = copy;

@@ -29,16 +29,26 @@ constexpr uint32_t kMaxStreams = 100;
 
 uint32_t ColourCount(const BITMAPINFOHEADER* format) { return format->biClrUsed == 0 ? 256 : format->biClrUsed; }
 
+// Bytes of one sound block: the format's own figure, or what its channels and
+// sample size make when it gives none.
+uint32_t BlockBytes(const WAVEFORMATEX* format) {
+  if (!format) return 0;
+  if (format->nBlockAlign != 0) return format->nBlockAlign;
+  return format->nChannels * ((format->wBitsPerSample + 7u) / 8u);
+}
+
 }  // namespace
 
 mImageAVI::mImageAVI() {
   std::memset(&mainHeader, 0, sizeof mainHeader);
+  std::memset(streamColours_, 0, sizeof streamColours_);
   frameRecord.currentFrame = 0;
   autoFill = 0;  // the movie's audio chunks fill the buffers, never the window procedure
 }
 
 mImageAVI::~mImageAVI() {
   FreeVideo();
+  FreeSoundQueue();
   SetTarget(nullptr);
   if (refCount != 0) {
     ReportWarning(kClassImageAVI, kErrStillInUse, nullptr);
@@ -131,6 +141,8 @@ bool mImageAVI::TakeVideoStream(int index, const AVIStreamHeader& header, uint32
   if (ICSendMessage(decompressor, ICM_DECOMPRESS_BEGIN, in, out) != ICERR_OK) return false;
   ICSendMessage(decompressor, ICM_DECOMPRESS_GET_PALETTE, in, out);
   ++frameBitmap.ownDesc.paletteVersion;
+  std::memcpy(streamColours_, frameBitmap.desc->colours, sizeof streamColours_);
+  coloursChanged_ = false;
   frameRecord.palette = frameBitmap.desc->colours;
   frameRecord.paletteChanged = frameRecord.remap ? 0 : 1;
   frameRecord.depth = frameBitmap.desc->bitsPerPixel;
@@ -145,10 +157,14 @@ void mImageAVI::TakeAudioStream(int index, const AVIStreamHeader& header, uint32
   stream.current = index;
   audioChunkId = StreamDigits(index) | (FourCC("00wb") & 0xFFFF0000u);
   if (Playing()) StreamStop();  // the device holds the old format
+  FreeSoundQueue();             // sized for the old format
   StreamOpen(static_cast<int32_t>(std::min<uint32_t>(formatSize, 0x7FFFFFFF)));
-  format.reserved[0] = static_cast<int32_t>(header.dwLength);  // lengthSamples
-  format.reserved[2] = static_cast<int32_t>(SamplesToTime(header.dwLength));
-  format.reserved[1] = static_cast<int32_t>(SamplesToBytes(header.dwLength));
+  // The stream's length counts blocks (one sample of every channel), not samples.
+  uint64_t bytes = uint64_t{header.dwLength} * BlockBytes(waveFormat);
+  uint32_t dataBytes = static_cast<uint32_t>(std::min<uint64_t>(bytes, 0x7FFFFFFF));
+  format.reserved[0] = static_cast<int32_t>(BytesToSamples(dataBytes));  // lengthSamples
+  format.reserved[2] = static_cast<int32_t>(SamplesToTime(BytesToSamples(dataBytes)));
+  format.reserved[1] = static_cast<int32_t>(dataBytes);
   SetUnits(0);
   uint32_t length = std::min<uint32_t>(static_cast<uint32_t>(frameRecord.frameTime) + 10, kMaxBufferMs);
   SetBuffering(length, std::min<uint32_t>(header.dwInitialFrames, kMaxBufferCount - 2) + 2);

@@ -48,17 +48,6 @@ uint32_t mImageAVI::ReadChunkData(uint8_t* destination, uint32_t size) {
   return got;
 }
 
-// A sound chunk goes into the next free wave buffer while the sound plays.
-void mImageAVI::PassAudioChunk() {
-  FindChunk(audioChunkId);
-  // An empty chunk would make FillBuffer take a whole buffer from what follows.
-  if (Playing() && lastChunkSize > 0) {
-    FillBuffer(lastChunkSize);
-    SetBuffer(nullptr, 0, 0);
-  }
-  SkipChunk();
-}
-
 bool mImageAVI::ReadNextFrameChunk(uint32_t* delivered) {
   for (;;) {
     if (fileState.bufferEnd - fileState.readPtr < 12) Refill(fileState.readPtr);
@@ -72,12 +61,18 @@ bool mImageAVI::ReadNextFrameChunk(uint32_t* delivered) {
       chunkDepth -= 1;
       continue;
     }
+    if ((code & 0xFFFF) == videoChunkPrefix && IsPaletteChange(code)) {
+      FindChunk(code);
+      ApplyPaletteChange();
+      continue;
+    }
     if ((code & 0xFFFF) == videoChunkPrefix) {
       FindChunk(code);
       uint32_t size = std::min(lastChunkSize, FrameChunkLimit());
       if (size > static_cast<uint32_t>(frameBufferSize) && !AllocateFrameBuffer(size)) return false;
       *delivered = ReadChunkData(frameBuffer, size);
       SkipChunk();
+      if (frameRecord.currentFrame >= fileRecord.frameCount - 1) PassTrailingSound();
       return true;
     }
     if (code == audioChunkId && stream.length > 0) {
@@ -88,11 +83,43 @@ bool mImageAVI::ReadNextFrameChunk(uint32_t* delivered) {
   }
 }
 
+// The colours of an "AVIPALCHANGE": first entry, count (0: 256), flags, then
+// red, green, blue, flags per entry. They are the frame bitmap's from now on.
+void mImageAVI::ApplyPaletteChange() {
+  uint8_t change[4 + 256 * 4];
+  uint32_t size = std::min<uint32_t>(lastChunkSize, sizeof change);
+  int32_t got = size >= 4 ? Read(change, static_cast<int32_t>(size)) : 0;
+  SkipChunk();
+  if (got < 4) return;
+  const int first = change[0];
+  const int count = std::min({change[1] == 0 ? 256 : int{change[1]}, 256 - first, (got - 4) / 4});
+  RGBQUAD colours[256];
+  for (int i = 0; i < count; ++i) {
+    const uint8_t* entry = change + 4 + 4 * i;
+    colours[i] = RGBQUAD{entry[2], entry[1], entry[0], 0};
+  }
+  if (count <= 0) return;
+  frameBitmap.SetColours(colours, first, count);
+  coloursChanged_ = true;
+  if (!frameRecord.remap) frameRecord.paletteChanged = 1;
+}
+
+void mImageAVI::Rewind() {
+  Seek(moviStart, 0);
+  decodedFrame = -1;
+  if (!coloursChanged_) return;
+  frameBitmap.SetColours(streamColours_, 0, 256);
+  coloursChanged_ = false;
+  if (!frameRecord.remap) frameRecord.paletteChanged = 1;
+}
+
 int32_t mImageAVI::ReadFrame(int x, int y, const RECT* clip) {
   // Drawing needs a target; the silent decoding of SeekFrame does not.
   if (!target && !silent) return -1;
   if (fileRecord.formatTag != FourCC("AVI ") && !ReadHeader()) return -1;
   FrameRecord& f = frameRecord;
+  // A drawing read reports the palette changes of its own frame, as FLIC does.
+  if (!silent) f.paletteChanged = 0;
   if (decodedFrame != f.currentFrame) {
     SetBuffer(nullptr, 0, 0);
     uint32_t delivered = 0;
@@ -110,10 +137,7 @@ int32_t mImageAVI::ReadFrame(int x, int y, const RECT* clip) {
       SetTransparent(wasTransparent);
     }
   }
-  if (!silent) {
-    frameBitmap.DrawOnto(target, x, y, clip, f.frameWidth, f.frameHeight);
-    f.paletteChanged = 0;
-  }
+  if (!silent) frameBitmap.DrawOnto(target, x, y, clip, f.frameWidth, f.frameHeight);
   if (f.autoAdvance || silent) f.currentFrame = std::max(0, std::min(f.currentFrame + 1, fileRecord.frameCount - 1));
   return decodedFrame;
 }
@@ -130,18 +154,27 @@ bool mImageAVI::JumpToKeyFrame(int32_t target) {
   int32_t frames = 0;
   int32_t keyFrame = -1;
   AVIINDEXENTRY keyEntry{};
+  // Palette changes are no frames; the last one before the key frame is
+  // noted by the frame it comes before.
+  int32_t lastChange = -1, changeBeforeKey = -1;
   for (int32_t at = 0; at + kIndexEntrySize <= indexSize && frames <= target; at += kIndexEntrySize) {
     AVIINDEXENTRY entry;
     if (Read(&entry, kIndexEntrySize) != kIndexEntrySize) break;
     if ((entry.ckid & 0xFFFF) != videoChunkPrefix) continue;
+    if (IsPaletteChange(entry.ckid)) {
+      lastChange = frames;
+      continue;
+    }
     if (entry.dwFlags & AVIIF_KEYFRAME) {
       keyFrame = frames;
       keyEntry = entry;
+      changeBeforeKey = lastChange;
     }
     ++frames;
   }
-  // The index ends before the target, or has no key frame up to it.
-  if (frames <= target || keyFrame < 0) {
+  // The index ends before the target, or has no key frame up to it, or the
+  // jump would pass over colours not yet applied.
+  if (frames <= target || keyFrame < 0 || changeBeforeKey > decodedFrame) {
     Seek(back, 0);
     return false;
   }
@@ -170,8 +203,7 @@ void mImageAVI::DecodeOnTo(int32_t target) {
   while (frameRecord.currentFrame < target) {
     int32_t before = frameRecord.currentFrame;
     if (ReadFrame(0, 0, nullptr) < 0 || frameRecord.currentFrame == before) {
-      Seek(moviStart, 0);
-      decodedFrame = -1;
+      Rewind();
       target = 0;
       break;
     }
@@ -195,8 +227,7 @@ int32_t mImageAVI::SeekFrame(int32_t frame, int origin) {
   } else if (decodedFrame < wanted) {
     frameRecord.currentFrame = decodedFrame + 1;
   } else {
-    Seek(moviStart, 0);
-    decodedFrame = -1;
+    Rewind();
     frameRecord.currentFrame = 0;
   }
   DecodeOnTo(wanted);

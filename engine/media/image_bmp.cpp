@@ -22,11 +22,25 @@ uint32_t Get32(const uint8_t* p) {
 
 bool IsKnownDepth(int bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32; }
 
-// Bit fields that say no more than plain rows do (5-5-5 and 8-8-8).
-bool AreStandardMasks(int bits, const uint8_t* masks) {
+// Bit fields: 5-5-5 and 8-8-8 say no more than plain rows do; 5-6-5 gives
+// green a sixth bit.
+enum class Fields { kPlain, k565, kUnknown };
+Fields BitFields(int bits, const uint8_t* masks) {
   uint32_t red = Get32(masks), green = Get32(masks + 4), blue = Get32(masks + 8);
-  if (bits == 16) return red == 0x7C00 && green == 0x03E0 && blue == 0x001F;
-  return red == 0xFF0000 && green == 0x00FF00 && blue == 0x0000FF;
+  if (bits == 16 && red == 0x7C00 && green == 0x03E0 && blue == 0x001F) return Fields::kPlain;
+  if (bits == 16 && red == 0xF800 && green == 0x07E0 && blue == 0x001F) return Fields::k565;
+  if (bits == 32 && red == 0xFF0000 && green == 0x00FF00 && blue == 0x0000FF) return Fields::kPlain;
+  return Fields::kUnknown;
+}
+
+// 5-6-5 pixels as 5-5-5 ones, in place: green loses its lowest bit.
+void To555(uint8_t* row, int pixels) {
+  for (int i = 0; i < pixels; ++i) {
+    unsigned v = row[2 * i] | (row[2 * i + 1] << 8);
+    v = ((v >> 1) & 0x7FE0) | (v & 0x1F);
+    row[2 * i] = static_cast<uint8_t>(v);
+    row[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+  }
 }
 
 }  // namespace
@@ -68,10 +82,12 @@ BOOL mImageBMP::ReadHeader() {
   if (width <= 0 || height == 0 || !IsKnownDepth(bits)) return RefuseHeader(kErrFileType);
   // Run lengths only exist bottom-up and at their own depth; bit fields only
   // when they are the plain layout.
+  bool sixBitGreen = false;
   if (storage == kBitFields) {
     uint8_t masks[12];
-    if ((bits != 16 && bits != 32) || Read(masks, 12) != 12 || !AreStandardMasks(bits, masks))
-      return RefuseHeader(kErrFileType);
+    Fields fields = (bits == 16 || bits == 32) && Read(masks, 12) == 12 ? BitFields(bits, masks) : Fields::kUnknown;
+    if (fields == Fields::kUnknown) return RefuseHeader(kErrFileType);
+    sixBitGreen = fields == Fields::k565;
     storage = kRgb;
   } else if (!(storage == kRgb || (storage == kRle8 && bits == 8 && !rowsTopDown) ||
                (storage == kRle4 && bits == 4 && !rowsTopDown))) {
@@ -106,6 +122,7 @@ BOOL mImageBMP::ReadHeader() {
   }
 
   compression = storage;
+  rgb565 = sixBitGreen;
   topDown = rowsTopDown;
   rowStride = static_cast<int32_t>(stride);
   dataOffset = static_cast<int32_t>(firstRow);
@@ -143,20 +160,26 @@ int32_t mImageBMP::ReadFrame(int x, int y, const RECT* clip) {
   if (mode != StillMode::kDirect) BuildConversion();
   uint8_t* row = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(rowStride) + 4));
   uint8_t* indices = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(frameRecord.frameWidth) + 1, 1));
+  bool whole = true;
   if (!row || !indices) {
     ReportError(kClassImageBMP, kErrOutOfMemory, nullptr);
   } else if (runs) {
-    DrawRunLengths(part, x, y, mode, indices);
+    whole = DrawRunLengths(part, x, y, mode, indices);
   } else {
-    DrawRows(part, x, y, mode, row, indices);
+    whole = DrawRows(part, x, y, mode, row, indices);
   }
   std::free(row);
   std::free(indices);
   FreeConversion();
+  if (!whole) {
+    // The rows the file held are drawn; the rest of the picture is not there.
+    ReportError(kClassImageBMP, kErrFileRead, fileState.name);
+    return -1;
+  }
   return 0;
 }
 
-void mImageBMP::DrawRows(const StillPlacement& part, int x, int y, StillMode mode, uint8_t* row, uint8_t* indices) {
+bool mImageBMP::DrawRows(const StillPlacement& part, int x, int y, StillMode mode, uint8_t* row, uint8_t* indices) {
   const int height = frameRecord.frameHeight;
   const int depth = frameRecord.depth;
   const auto* colours565 = static_cast<const uint16_t*>(conversion);
@@ -171,27 +194,29 @@ void mImageBMP::DrawRows(const StillPlacement& part, int x, int y, StillMode mod
       int32_t count = (part.right - part.left) * bytesPerPixel;
       uint8_t* out = targetDesc->row0 + static_cast<intptr_t>(y + pictureRow) * targetDesc->pitch +
                      static_cast<intptr_t>(x + part.left) * bytesPerPixel;
-      if (Seek(rowStart + part.left * bytesPerPixel, 0) < 0 || Read(out, count) != count) return;
+      if (Seek(rowStart + part.left * bytesPerPixel, 0) < 0 || Read(out, count) != count) return false;
       continue;
     }
     int32_t used = static_cast<int32_t>(BitsToBytes(frameRecord.frameWidth, depth));
-    if (Seek(rowStart, 0) < 0 || Read(row, used) != used) return;
+    if (Seek(rowStart, 0) < 0 || Read(row, used) != used) return false;
     if (depth == 8) {
       // Already indices.
       PutStillRow(*targetDesc, mode, 8, row, part.left, part.right, x + part.left, y + pictureRow, colours565);
       continue;
     }
+    if (rgb565) To555(row, frameRecord.frameWidth);
     ConvertRow(row, indices, frameRecord.frameWidth, rowStride);
     PutStillRow(*targetDesc, mode, 8, indices, part.left, part.right, x + part.left, y + pictureRow, colours565);
   }
+  return true;
 }
 
-void mImageBMP::DrawRunLengths(const StillPlacement& part, int x, int y, StillMode mode, uint8_t* indices) {
+bool mImageBMP::DrawRunLengths(const StillPlacement& part, int x, int y, StillMode mode, uint8_t* indices) {
   const int width = frameRecord.frameWidth;
   const int height = frameRecord.frameHeight;
   const bool nibbles = compression == kRle4;
   const auto* colours565 = static_cast<const uint16_t*>(conversion);
-  if (Seek(dataOffset, 0) < 0) return;
+  if (Seek(dataOffset, 0) < 0) return false;
   int fileRow = 0;
   int column = 0;
   // Pixels the runs skip stay 0, as do the rows after the end of the data.
@@ -207,9 +232,15 @@ void mImageBMP::DrawRunLengths(const StillPlacement& part, int x, int y, StillMo
     if (column < width) indices[column] = value;
     ++column;
   };
-  bool ended = false;
-  while (!ended && fileRow < height && fileRow <= height - 1 - part.top) {
-    if (!EnsureBytes(2)) break;
+  const int lastRow = height - 1 - part.top;  // the last file row that shows
+  bool ended = false;  // by the end of the bitmap, or by the end of the data
+  bool cut = false;    // by the end of the data, before the rows that show are whole
+  while (!ended && fileRow < height && fileRow <= lastRow) {
+    if (!EnsureBytes(2)) {
+      // Data that ends right after the last pixels shown lacks only its end codes.
+      cut = !(fileRow == lastRow && column >= width);
+      break;
+    }
     uint8_t count = fileState.readPtr[0], value = fileState.readPtr[1];
     fileState.readPtr += 2;
     if (count > 0) {
@@ -225,7 +256,7 @@ void mImageBMP::DrawRunLengths(const StillPlacement& part, int x, int y, StillMo
         break;
       case 2: {
         if (!EnsureBytes(2)) {
-          ended = true;
+          ended = cut = true;
           break;
         }
         int dx = fileState.readPtr[0], dy = fileState.readPtr[1];
@@ -236,22 +267,23 @@ void mImageBMP::DrawRunLengths(const StillPlacement& part, int x, int y, StillMo
         break;
       }
       default: {
-        // Literal pixels, padded to a 16-bit boundary.
+        // Literal pixels, padded to a 16-bit boundary (a pad the data ends before is not missed).
         int bytes = nibbles ? (value + 1) / 2 : value;
-        int padded = (bytes + 1) & ~1;
-        if (!EnsureBytes(padded)) {
-          ended = true;
+        if (!EnsureBytes(bytes)) {
+          ended = cut = true;
           break;
         }
         const uint8_t* p = fileState.readPtr;
         for (int i = 0; i < value && column < width; ++i) put(nibbles ? ((i & 1) ? (p[i / 2] & 15) : (p[i / 2] >> 4)) : p[i]);
-        fileState.readPtr += padded;
+        fileState.readPtr += bytes;
+        if ((bytes & 1) && EnsureBytes(1)) fileState.readPtr += 1;
         break;
       }
     }
   }
-  while (fileRow < height && fileRow <= height - 1 - part.top) finishRow();
+  while (fileRow < height && fileRow <= lastRow) finishRow();
   fileState.position = Tell();
+  return !cut;
 }
 
 int32_t mImageBMP::SeekFrame(int32_t, int) {

@@ -28,11 +28,13 @@ class mImageBMP : public mImageFile {
   HGLOBAL paletteMemory = nullptr;
   uint32_t compression = kRgb;
   BOOL topDown = FALSE;  // rows stored top row first (negative height)
+  bool rgb565 = false;   // 16-bit pixels with six bits of green
 
  private:
   bool RefuseHeader(uint32_t error);
-  void DrawRows(const StillPlacement& part, int x, int y, StillMode mode, uint8_t* row, uint8_t* indices);
-  void DrawRunLengths(const StillPlacement& part, int x, int y, StillMode mode, uint8_t* indices);
+  // Both false when the file ends before the rows drawn do.
+  bool DrawRows(const StillPlacement& part, int x, int y, StillMode mode, uint8_t* row, uint8_t* indices);
+  bool DrawRunLengths(const StillPlacement& part, int x, int y, StillMode mode, uint8_t* indices);
 
   RGBQUAD* colours_ = nullptr;  // paletteMemory, locked
 };

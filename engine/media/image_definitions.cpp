@@ -1,5 +1,6 @@
 // The definition text of an mImageBitmap: which pictures its frames are cut
 // from, and how.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -43,9 +44,28 @@ struct Settings {
   int originX = 0, originY = 0;
   unsigned long time = 0;
   RECT delta{};
+  bool deltaFromSource = false;  // the source frame's changed area, in its own coordinates
   int tileWidth = 0, tileHeight = 0;
   Pending pending = Pending::kNone;
 };
+
+// The changed area of a frame cut at s.rect. A DELTA statement gives it in the
+// cut's own coordinates; the source frame's area is moved to the cut's corner
+// and cut to it, and a change that misses the cut leaves the whole cut.
+RECT DeltaForCut(const Settings& s) {
+  if (!s.deltaFromSource || !s.bitmap) return s.delta;
+  const LONG left = std::max<LONG>(s.rect.left, 0), top = std::max<LONG>(s.rect.top, 0);
+  const LONG right = std::min<LONG>(s.rect.right, s.bitmap->desc->width);
+  const LONG bottom = std::min<LONG>(s.rect.bottom, s.bitmap->desc->height);
+  if (right <= left || bottom <= top) return s.delta;  // AddFrame refuses the cut itself
+  RECT d = s.delta;
+  d.left = std::max<LONG>(d.left, left) - left;
+  d.top = std::max<LONG>(d.top, top) - top;
+  d.right = std::min<LONG>(d.right, right) - left;
+  d.bottom = std::min<LONG>(d.bottom, bottom) - top;
+  if (d.left >= d.right || d.top >= d.bottom) return RECT{0, 0, right - left, bottom - top};
+  return d;
+}
 
 // A picture no frame took would be lost.
 void DropIfUnheld(mBitmap*& bitmap) {
@@ -68,6 +88,7 @@ bool TakeCurrentFrame(Settings& s, bool keepCorner = false) {
   s.originY = frame->originY;
   if (frame->frameTime != 0) s.time = static_cast<unsigned long>(frame->frameTime);
   s.delta = frame->updateRect;
+  s.deltaFromSource = true;
   return true;
 }
 
@@ -77,7 +98,9 @@ int mImageBitmap::ReadDefinitions(mFile* file) {
   if (!file || !file->GetFileState()->isOpen) return 0;
   Settings s;
   auto addPending = [&] {
-    if (s.bitmap) AddFrame(s.bitmap, &s.rect, s.originX, s.originY, static_cast<uint32_t>(s.time), &s.delta);
+    if (!s.bitmap) return;
+    const RECT delta = DeltaForCut(s);
+    AddFrame(s.bitmap, &s.rect, s.originX, s.originY, static_cast<uint32_t>(s.time), &delta);
   };
   auto finishSource = [&] {
     if (!s.source) return;
@@ -182,6 +205,7 @@ int mImageBitmap::ReadDefinitions(mFile* file) {
         break;
       case kDelta:
         ScanRect(argument, &s.delta);
+        s.deltaFromSource = false;
         break;
     }
   }

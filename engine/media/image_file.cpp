@@ -121,6 +121,10 @@ void mImageFile::ConvertRow(const uint8_t* source, uint8_t* destination, int cou
         destination[i] = value;
       }
       break;
+    case 2:
+      // Four pixels a byte, the first in the top bits (CGA pictures).
+      for (int i = 0; i < count; ++i) destination[i] = (source[i / 4] >> (6 - 2 * (i & 3))) & 3;
+      break;
     case 4:
       for (int i = 0; i < count; ++i) destination[i] = (i & 1) ? (source[i / 2] & 15) : (source[i / 2] >> 4);
       break;

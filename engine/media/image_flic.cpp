@@ -77,6 +77,7 @@ BOOL mImageFlic::ReadHeader() {
     return FALSE;
   }
   fileRecord.formatTag = FormatTag(magic == kMagicFli ? "FLI" : "FLC");
+  literalReported_ = false;
 
   firstFrameOffset = static_cast<int32_t>(Get32(header + 80));
   if (firstFrameOffset == 0) firstFrameOffset = Tell();
@@ -212,8 +213,12 @@ void mImageFlic::DecodeChunk(int type, int32_t chunkStart, int32_t chunkSize) {
       DecodeByteRun();
       break;
     case 16:
-      ReportWarning(kClassImageFlic, kErrNotTested, "LITERAL");
-      DecodeLiteral();
+      // A whole picture needs no word; a short one is told once, not at
+      // every turn of a looping animation.
+      if (!DecodeLiteral() && !literalReported_) {
+        ReportWarning(kClassImageFlic, kErrNotTested, "LITERAL");
+        literalReported_ = true;
+      }
       break;
     case 18:
       break;  // postage stamp: not shown

@@ -49,7 +49,8 @@ class mImageFlic : public mImageFile {
   void DecodeDeltaFli();
   void DecodeBlack();
   void DecodeByteRun();
-  void DecodeLiteral();
+  bool DecodeLiteral();  // false when the frame ends before the picture does
 
   int32_t frameLimit = 0;  // file position where the frame being decoded ends
+  bool literalReported_ = false;  // a short LITERAL chunk is reported once per file
 };

@@ -68,7 +68,14 @@ void mImageFlic::DecodeDeltaFlc() {
       continue;
     }
     if ((word & 0xC000) == 0x8000) {
-      if (y < height) d.row0[static_cast<intptr_t>(y) * d.pitch + width - 1] = static_cast<uint8_t>(word & 0xFF);
+      // The last pixel of an odd-width row, which no word reaches.
+      if (y < height) {
+        d.row0[static_cast<intptr_t>(y) * d.pitch + width - 1] = static_cast<uint8_t>(word & 0xFF);
+        update.left = std::min<LONG>(update.left, width - 1);
+        update.right = width;
+        update.top = std::min<LONG>(update.top, y);
+        update.bottom = std::max<LONG>(update.bottom, y + 1);
+      }
       continue;
     }
     if (y >= height) break;  // the rest of the delta lies below the frame
@@ -192,7 +199,7 @@ void mImageFlic::DecodeByteRun() {
   }
 }
 
-void mImageFlic::DecodeLiteral() {
+bool mImageFlic::DecodeLiteral() {
   uint8_t*& p = fileState.readPtr;
   const BitmapDesc& d = *frameBitmap->desc;
   const int width = frameRecord.frameWidth;
@@ -203,9 +210,10 @@ void mImageFlic::DecodeLiteral() {
     uint8_t* row = d.row0 + static_cast<intptr_t>(y) * d.pitch;
     for (int x = 0; x < width; x += piece) {
       int n = std::min(piece, width - x);
-      if (!Need(n)) return;
+      if (!Need(n)) return false;
       std::memcpy(row + x, p, static_cast<size_t>(n));
       p += n;
     }
   }
+  return true;
 }

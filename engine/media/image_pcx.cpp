@@ -10,8 +10,12 @@ uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 
 
 // The layouts rows can be turned into indices from.
 bool IsKnownLayout(int depth, int planes) {
-  return (depth == 1 && planes >= 1 && planes <= 8) || (depth == 4 && planes == 1) ||
+  return (depth == 1 && planes >= 1 && planes <= 8) || ((depth == 2 || depth == 4) && planes == 1) ||
          (depth == 8 && (planes == 1 || planes == 3));
+}
+
+bool SameColour(const RGBQUAD& a, const RGBQUAD& b) {
+  return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
 }
 
 }  // namespace
@@ -67,6 +71,12 @@ bool mImagePCX::ReadPictureHeader() {
     const uint8_t* rgb = header + 16 + 3 * i;
     paletteColours[i] = RGBQUAD{rgb[2], rgb[1], rgb[0], 0};
   }
+  // Many writers leave the colours of a black and white picture empty: two
+  // equal colours say nothing, and the picture is black and white.
+  if (depth == 1 && planes == 1 && SameColour(paletteColours[0], paletteColours[1])) {
+    paletteColours[0] = RGBQUAD{0, 0, 0, 0};
+    paletteColours[1] = RGBQUAD{255, 255, 255, 0};
+  }
   dataOffset = afterHeader;
   bytesPerLine = lineBytes;
   scanSize = planes * lineBytes;
@@ -97,11 +107,13 @@ bool mImagePCX::ReadTrailingPalette(int64_t at) {
 }
 
 BOOL mImagePCX::ReadHeader() {
+  trailingPalette_ = false;
   if (!ReadPictureHeader()) return FALSE;
   if (isPage) return TRUE;
   // The colours follow the picture; a file too short to hold both has none.
   int64_t at = DataLength() - kPaletteSize;
-  if (at >= dataOffset && ReadTrailingPalette(at)) return TRUE;
+  trailingPalette_ = at >= dataOffset && ReadTrailingPalette(at);
+  if (trailingPalette_) return TRUE;
   if (frameRecord.depth * frameRecord.planes > 8) {
     frameRecord.palette = nullptr;
     frameRecord.paletteChanged = 0;
@@ -167,6 +179,7 @@ int32_t mImagePCX::ReadFrame(int x, int y, const RECT* clip) {
     return -1;
   }
   if (Seek(dataOffset, 0) < 0) return -1;
+  bool cut = false;  // the file ends before the picture does
   bool converting = mode != StillMode::kDirect;
   if (converting) BuildConversion();
   auto* line = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(scanSize)));
@@ -176,7 +189,10 @@ int32_t mImagePCX::ReadFrame(int x, int y, const RECT* clip) {
   } else {
     const auto* colours565 = static_cast<const uint16_t*>(conversion);
     for (int row = 0; row < part.bottom; ++row) {
-      if (!DecodeLine(line)) break;
+      if (!DecodeLine(line)) {
+        cut = true;
+        break;
+      }
       if (row < part.top) continue;
       const uint8_t* pixels = line;
       if (converting) {
@@ -190,7 +206,20 @@ int32_t mImagePCX::ReadFrame(int x, int y, const RECT* clip) {
   std::free(indices);
   FreeConversion();
   fileState.position = Tell();
+  if (!cut && part.bottom == frameRecord.frameHeight) cut = PaletteCutShort();
+  if (cut) {
+    // What the file held is drawn; the rest of the picture, or its colours, is not there.
+    ReportError(kClassImagePCX, kErrFileRead, fileState.name);
+    return -1;
+  }
   return 0;
+}
+
+// The colours' marker follows the whole picture, but fewer than 256 colours do.
+bool mImagePCX::PaletteCutShort() {
+  if (isPage || trailingPalette_ || frameRecord.depth != 8 || frameRecord.planes != 1) return false;
+  int64_t left = DataLength() - Tell();
+  return left > 0 && left < kPaletteSize && EnsureBytes(1) && fileState.readPtr[0] == 0x0C;
 }
 
 int32_t mImagePCX::SeekFrame(int32_t, int) {

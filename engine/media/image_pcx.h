@@ -41,4 +41,7 @@ class mImagePCX : public mImageFile {
  private:
   bool Refuse(uint32_t error);
   bool DecodeLine(uint8_t* line);
+  bool PaletteCutShort();
+
+  bool trailingPalette_ = false;  // the 256 colours after the picture were read
 };

@@ -129,7 +129,9 @@ BOOL mBitmap::Create(int width, int height, int bitsPerPixel) {
   if (keptCount > 0) {
     std::memcpy(ownDesc.colours, kept, static_cast<size_t>(keptCount) * sizeof(RGBQUAD));
   } else {
-    RGBQUAD defaults[256];
+    // A "default" palette of fewer than 256 colours leaves the rest as a
+    // fresh table has them.
+    RGBQUAD defaults[256] = {};
     LoadDefaultColours(defaults);
     std::memcpy(ownDesc.colours, defaults, static_cast<size_t>(n) * sizeof(RGBQUAD));
   }

@@ -19,9 +19,12 @@ struct OpenMovie {
 OpenMovie OpenAvi(const std::string& path) {
   OpenMovie movie;
   auto image = std::make_unique<mImageAVI>();
-  if (!image->Open(path.c_str(), 0)) return movie;
+  if (!image->Open(path.c_str(), 0)) {
+    Fail(OpenFailure(path));
+    return movie;
+  }
   if (!image->ReadHeader()) {
-    std::fprintf(stderr, "mtool: %s: not an AVI movie this engine can show\n", path.c_str());
+    Fail("not an AVI movie of 8-bit pictures this engine can show");
     image->Close();
     return movie;
   }
@@ -66,10 +69,8 @@ template <typename Fn>
 bool EachFrame(mImageAVI& image, Fn fn) {
   int count = image.GetFileRecord()->frameCount;
   for (int i = 0; i < count; ++i) {
-    if (image.SeekFrame(i, 0) != i || image.ReadFrame(0, 0, nullptr) != i) {
-      std::fprintf(stderr, "mtool: frame %d could not be read\n", i);
-      return false;
-    }
+    if (image.SeekFrame(i, 0) != i || image.ReadFrame(0, 0, nullptr) != i)
+      return Fail("frame " + std::to_string(i) + " cannot be read") == 0;
     if (!fn(i)) return false;
   }
   return true;
@@ -114,17 +115,16 @@ int AviFrames(const std::string& path, const std::string& outPath) {
   if (!movie.image) return 1;
   FILE* out = std::fopen(outPath.c_str(), "wb");
   if (!out) {
-    std::fprintf(stderr, "mtool: cannot write %s\n", outPath.c_str());
     CloseAvi(movie);
-    return 1;
+    return FailFile(outPath, WriteFailure());
   }
   std::vector<uint8_t> bytes;
   bool ok = EachFrame(*movie.image, [&](int) {
     bytes.clear();
     AppendFrame(*movie.image, bytes);
-    return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() || FailFile(outPath, WriteFailure()) == 0;
   });
-  ok = std::fclose(out) == 0 && ok;
+  if (std::fclose(out) != 0 && ok) ok = FailFile(outPath, WriteFailure()) == 0;
   CloseAvi(movie);
   return ok && !ErrorReported() ? 0 : 1;
 }
@@ -141,7 +141,8 @@ int AviPng(const std::string& path, const std::string& dir) {
     AppendFrame(*movie.image, bytes);
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%04d.png", i);
-    return WritePalettePng(dir + name, width, height, bytes.data(), bytes.data() + static_cast<size_t>(width) * height);
+    return WritePalettePng(dir + name, width, height, bytes.data(), bytes.data() + static_cast<size_t>(width) * height) ||
+           FailFile(dir + name, WriteFailure()) == 0;
   });
   CloseAvi(movie);
   return ok && !ErrorReported() ? 0 : 1;

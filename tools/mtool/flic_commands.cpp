@@ -12,10 +12,17 @@
 namespace mtool {
 namespace {
 
+// The animation with its header read; none, with the reason given, when it cannot be.
 std::unique_ptr<mImageFlic> OpenFlic(const std::string& path) {
   auto image = std::make_unique<mImageFlic>();
-  if (!image->Open(path.c_str(), 0)) return nullptr;
-  if (!image->ReadHeader()) return nullptr;
+  if (!image->Open(path.c_str(), 0)) {
+    Fail(OpenFailure(path));
+    return nullptr;
+  }
+  if (!image->ReadHeader()) {
+    Fail("not an FLI or FLC animation");
+    return nullptr;
+  }
   return image;
 }
 
@@ -55,7 +62,8 @@ template <typename Fn>
 bool EachFrame(mImageFlic& image, Fn fn) {
   int count = image.GetFileRecord()->frameCount;
   for (int i = 0; i < count; ++i) {
-    if (i > 0 && (image.SeekFrame(i, 0) != i || image.decodedFrame != i)) return false;
+    if (i > 0 && (image.SeekFrame(i, 0) != i || image.decodedFrame != i))
+      return Fail("frame " + std::to_string(i) + " cannot be read") == 0;
     if (!fn(i)) return false;
   }
   return true;
@@ -113,17 +121,14 @@ int FlicFrames(const std::string& path, const std::string& outPath) {
   auto image = OpenFlic(path);
   if (!image) return 1;
   FILE* out = std::fopen(outPath.c_str(), "wb");
-  if (!out) {
-    std::fprintf(stderr, "mtool: cannot write %s\n", outPath.c_str());
-    return 1;
-  }
+  if (!out) return FailFile(outPath, WriteFailure());
   std::vector<uint8_t> bytes;
   bool ok = EachFrame(*image, [&](int) {
     bytes.clear();
     AppendFrame(*image, bytes);
-    return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() || FailFile(outPath, WriteFailure()) == 0;
   });
-  ok = std::fclose(out) == 0 && ok;
+  if (std::fclose(out) != 0 && ok) ok = FailFile(outPath, WriteFailure()) == 0;
   image->Close();
   return ok && !ErrorReported() ? 0 : 1;
 }
@@ -140,7 +145,8 @@ int FlicPng(const std::string& path, const std::string& dir) {
     AppendFrame(*image, bytes);
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%04d.png", i);
-    return WritePalettePng(dir + name, width, height, bytes.data(), bytes.data() + static_cast<size_t>(width) * height);
+    return WritePalettePng(dir + name, width, height, bytes.data(), bytes.data() + static_cast<size_t>(width) * height) ||
+           FailFile(dir + name, WriteFailure()) == 0;
   });
   image->Close();
   return ok && !ErrorReported() ? 0 : 1;
@@ -160,7 +166,7 @@ int FlicDecode(const std::string& path, int loops) {
   for (int loop = 0; loop < loops && ok; ++loop) {
     for (int i = 0; i < count && ok; ++i) {
       image->SeekFrame(i, 0);
-      ok = image->ReadFrame(0, 0, nullptr) == i;
+      ok = image->ReadFrame(0, 0, nullptr) == i || Fail("frame " + std::to_string(i) + " cannot be read") == 0;
       ++decoded;
     }
   }

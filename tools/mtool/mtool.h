@@ -41,5 +41,18 @@ bool StartHost(const std::string& command, std::string* error);
 void StopHost();
 // True when an error (not a warning) was reported since the start.
 bool ErrorReported();
+// Prints the engine's warnings about path that the host kept back and
+// returns the text of its first error ("" when none, or when the host showed
+// them itself).
+std::string TakeReports(const std::string& path);
+
+// Why the command fails, said once on standard error as "mtool: FILE: REASON"
+// when it ends (the first reason given wins). Both return 1, the exit code.
+int Fail(const std::string& reason);  // about the file the command reads
+int FailFile(const std::string& path, const std::string& reason);
+// Why path cannot be opened for reading, as the system says it.
+std::string OpenFailure(const std::string& path);
+// Why the last write failed, as the system says it.
+std::string WriteFailure();
 
 }  // namespace mtool

@@ -1,5 +1,8 @@
-// mtool: the engine's media inspector. A failed read gives a non-zero exit
-// code; where it runs and where reports go is the host's (host_*.cpp).
+// mtool: the engine's media inspector. A file that cannot be read as asked
+// gives a non-zero exit code and one line on standard error naming the file
+// and the reason; where it runs and where the engine's reports go is the
+// host's (host_*.cpp).
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,11 +27,43 @@ int Usage() {
   return 2;
 }
 
+struct Failure {
+  std::string path;
+  std::string reason;
+};
+Failure g_failure;
+
 }  // namespace
+
+namespace mtool {
+
+int Fail(const std::string& reason) {
+  if (g_failure.reason.empty()) g_failure.reason = reason;
+  return 1;
+}
+
+int FailFile(const std::string& path, const std::string& reason) {
+  if (g_failure.reason.empty()) g_failure = Failure{path, reason};
+  return 1;
+}
+
+std::string OpenFailure(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return std::string("cannot be opened: ") + std::strerror(errno);
+  std::fclose(f);
+  return "cannot be opened";
+}
+
+std::string WriteFailure() {
+  return std::string("cannot be written: ") + (errno ? std::strerror(errno) : "short write");
+}
+
+}  // namespace mtool
 
 int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   std::string command = argv[1], path = argv[2];
+  g_failure.path = path;
   std::string error;
   if (!mtool::StartHost(command, &error)) {
     std::fprintf(stderr, "mtool: %s\n", error.c_str());
@@ -54,6 +89,16 @@ int main(int argc, char** argv) {
     result = still ? mtool::StillDecode(path, loops) : mtool::FlicDecode(path, loops);
   }
   else result = Usage();
+
+  const std::string reported = mtool::TakeReports(path);
+  if (result != 2 && (result != 0 || !reported.empty())) {
+    // One line: mtool's reason, with the engine's own words when they add to it.
+    std::string reason = g_failure.reason;
+    if (reason.empty()) reason = reported.empty() ? "cannot be read" : reported;
+    else if (!reported.empty() && g_failure.path == path) reason += " (" + reported + ")";
+    std::fprintf(stderr, "mtool: %s: %s\n", g_failure.path.c_str(), reason.c_str());
+    result = 1;
+  }
   mtool::StopHost();
   return result;
 }

@@ -12,14 +12,11 @@ namespace mtool {
 
 int ScriptList(const std::string& path) {
   mFile file;
-  if (!file.Open(path.c_str(), 0)) return 1;
+  if (!file.Open(path.c_str(), 0)) return Fail(OpenFailure(path));
   mSprite sprite;
   const int compiled = sprite.LoadScript(&file);
   file.Close();
-  if (!compiled) {
-    std::printf("no statements\n");
-    return ErrorReported() ? 1 : 0;
-  }
+  if (!compiled || !sprite.program || sprite.program->count == 0) return Fail("holds no script statements");
   const mScript& program = *sprite.program;
   for (int i = 0; i < program.count; ++i) {
     const ProgInst& instruction = program.instructions[i];

@@ -1,4 +1,6 @@
 // mtool's commands for still pictures: BMP, PCX and DCX (one frame per page).
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -21,16 +23,29 @@ std::string Extension(const std::string& path) {
   return ext;
 }
 
+// The picture with its header read; none, with the reason given, when it cannot be.
 std::unique_ptr<mImageFile> OpenStill(const std::string& path) {
   std::string ext = Extension(path);
   std::unique_ptr<mImageFile> image;
-  if (ext == "bmp" || ext == "dib")
+  const char* kind;
+  if (ext == "bmp" || ext == "dib") {
     image = std::make_unique<mImageBMP>();
-  else if (ext == "dcx")
+    kind = "not a BMP picture";
+  } else if (ext == "dcx") {
     image = std::make_unique<mImageDCX>();
-  else
+    kind = "not a DCX file";
+  } else {
     image = std::make_unique<mImagePCX>();
-  if (!image->Open(path.c_str(), 0) || !image->ReadHeader()) return nullptr;
+    kind = "not a PCX picture";
+  }
+  if (!image->Open(path.c_str(), 0)) {
+    Fail(OpenFailure(path));
+    return nullptr;
+  }
+  if (!image->ReadHeader()) {
+    Fail(kind);
+    return nullptr;
+  }
   return image;
 }
 
@@ -44,7 +59,8 @@ const char* TagText(uint32_t tag, char out[5]) {
 // then the colours the indices mean (the picture's, or the bitmap's own
 // table for true-colour pictures, which are matched to it).
 bool DecodePage(mImageFile& image, int page, std::vector<uint8_t>* out, int* width, int* height) {
-  if (page > 0 && image.SeekFrame(page, 0) != page) return false;
+  const std::string failure = "page " + std::to_string(page) + " cannot be read";
+  if (page > 0 && image.SeekFrame(page, 0) != page) return Fail(failure) == 0;
   const mImageFile::FrameRecord* frame = image.GetFrameRecord();
   *width = frame->frameWidth;
   *height = frame->frameHeight;
@@ -53,7 +69,7 @@ bool DecodePage(mImageFile& image, int page, std::vector<uint8_t>* out, int* wid
   image.SetTarget(&target);
   int shown = image.ReadFrame(0, 0, nullptr);
   image.SetTarget(nullptr);
-  if (shown < 0) return false;
+  if (shown < 0) return Fail(failure) == 0;
   const BitmapDesc& d = *target.desc;
   for (int y = 0; y < *height; ++y) {
     const uint8_t* row = d.row0 + static_cast<intptr_t>(y) * d.pitch;
@@ -94,7 +110,7 @@ int StillChunks(const std::string& path) {
   if (!image) return 1;
   int pages = std::max(1, static_cast<int>(image->GetFileRecord()->frameCount));
   for (int page = 0; page < pages; ++page) {
-    if (page > 0 && image->SeekFrame(page, 0) != page) return 1;
+    if (page > 0 && image->SeekFrame(page, 0) != page) return Fail("page " + std::to_string(page) + " cannot be read");
     const mImageFile::FrameRecord* frame = image->GetFrameRecord();
     std::printf("page %d: %d x %d, %d bits x %d planes, %s\n", page, frame->frameWidth, frame->frameHeight,
                 frame->depth, frame->planes, frame->palette ? "palette" : "true colour");
@@ -114,18 +130,17 @@ int StillFrames(const std::string& path, const std::string& outPath) {
   }
   image->Close();
   FILE* file = std::fopen(outPath.c_str(), "wb");
-  if (!file) {
-    std::fprintf(stderr, "mtool: cannot write %s\n", outPath.c_str());
-    return 1;
-  }
+  if (!file) return FailFile(outPath, WriteFailure());
   bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
   written &= std::fclose(file) == 0;
-  return written && !ErrorReported() ? 0 : 1;
+  if (!written) return FailFile(outPath, WriteFailure());
+  return ErrorReported() ? 1 : 0;
 }
 
 int StillPng(const std::string& path, const std::string& dir) {
   auto image = OpenStill(path);
   if (!image) return 1;
+  mkdir(dir.c_str(), 0755);
   int pages = std::max(1, static_cast<int>(image->GetFileRecord()->frameCount));
   for (int page = 0; page < pages; ++page) {
     std::vector<uint8_t> out;
@@ -134,7 +149,8 @@ int StillPng(const std::string& path, const std::string& dir) {
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%04d.png", page);
     const size_t pixels = static_cast<size_t>(width) * height;
-    if (!WritePalettePng(dir + name, width, height, out.data(), out.data() + pixels)) return 1;
+    if (!WritePalettePng(dir + name, width, height, out.data(), out.data() + pixels))
+      return FailFile(dir + name, WriteFailure());
   }
   image->Close();
   return ErrorReported() ? 1 : 0;
@@ -155,7 +171,8 @@ int StillDecode(const std::string& path, int loops) {
   bool ok = true;
   for (int loop = 0; loop < loops && ok; ++loop) {
     for (int page = 0; page < pages && ok; ++page) {
-      ok = image->SeekFrame(page, 0) == page && image->ReadFrame(0, 0, nullptr) >= 0;
+      ok = (image->SeekFrame(page, 0) == page && image->ReadFrame(0, 0, nullptr) >= 0) ||
+           Fail("page " + std::to_string(page) + " cannot be read") == 0;
       ++decoded;
     }
   }

@@ -14,11 +14,19 @@ bool IsWav(const std::string& path) {
   return ext == "wav";
 }
 
+// The sound's header read; false, with the reason given, when it is no WAV
+// file. The engine takes a file without a RIFF header for a headerless
+// stream; for mtool such a file is not a sound.
+bool OpenWav(mAudioWAV& sound, const std::string& path) {
+  if (!sound.Open(path.c_str(), 0)) return Fail(OpenFailure(path)) == 0;
+  if (!sound.StreamOpen(0)) return Fail("not a WAV sound: no \"fmt \" and \"data\" chunks") == 0;
+  if (sound.DataSize() < 0) return Fail("not a WAV sound: no RIFF WAVE header") == 0;
+  return true;
+}
+
 int WavInfo(const std::string& path) {
   mAudioWAV sound;
-  if (!sound.Open(path.c_str(), 0)) return 1;
-  if (!sound.StreamOpen(0)) {
-    std::fprintf(stderr, "mtool: %s: no \"fmt \" and \"data\" chunks\n", path.c_str());
+  if (!OpenWav(sound, path)) {
     sound.Close();
     return 1;
   }
@@ -34,19 +42,15 @@ int WavInfo(const std::string& path) {
 
 int WavPlay(const std::string& path) {
   mAudioWAV sound;
-  if (!sound.Open(path.c_str(), 0)) return 1;
-  if (!sound.StreamOpen(0)) {
-    std::fprintf(stderr, "mtool: %s: not a sound file\n", path.c_str());
+  if (!OpenWav(sound, path)) {
+    sound.Close();
     return 1;
   }
   if (sound.DeviceCount() == 0) {
     std::fprintf(stderr, "mtool: no sound device; nothing is heard\n");
     return 0;
   }
-  if (!sound.StreamPlay(0, 1)) {
-    std::fprintf(stderr, "mtool: the sound device does not play this format\n");
-    return 1;
-  }
+  if (!sound.StreamPlay(0, 1)) return Fail("the sound device does not play its format");
   // Playback goes on through the messages the device sends.
   MSG msg;
   while (sound.Playing() && GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);

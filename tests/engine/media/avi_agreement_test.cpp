@@ -1,5 +1,6 @@
 // Every frame of the sample movies decodes to what ffmpeg decodes (hashes
-// made by tests/data/avi/make-expected), read in order and reached by seeks.
+// made by tests/data/avi/make-expected), read in order and reached by seeks;
+// a movie played like the saver plays it sounds every byte ffmpeg reads.
 #include <cstdio>
 #include <fstream>
 #include <vector>
@@ -61,14 +62,67 @@ TEST_P(AviAgreement, SeeksReachTheSamePictures) {
   }
 }
 
+std::string TestName(const ::testing::TestParamInfo<const char*>& info) {
+  std::string n = info.param;
+  for (char& c : n)
+    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+  return n;
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, AviAgreement,
-                         ::testing::Values("raw_audio.avi", "raw_odd.avi", "mrle.avi", "cram.avi"),
-                         [](const auto& info) {
-                           std::string n = info.param;
-                           for (char& c : n)
-                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return n;
-                         });
+                         ::testing::Values("raw_audio.avi", "raw_odd.avi", "mrle.avi", "cram.avi",
+                                           "palette_changes.avi", "sound_u8.avi", "sound_s16.avi"),
+                         TestName);
+
+// The saver's loop: messages dispatched while virtual time goes on.
+void RunFor(uint32_t ms) {
+  uint32_t start = headless::Now();
+  MSG msg;
+  while (headless::Now() - start < ms)
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+std::string Fnv(const Bytes& bytes) {
+  uint64_t hash = 0xcbf29ce484222325ull;
+  for (uint8_t b : bytes) hash = (hash ^ b) * 0x100000001b3ull;
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+class AviSoundAgreement : public AviTest, public ::testing::WithParamInterface<const char*> {};
+
+// Frame by frame at the movie's pace, as a sprite shows it: several chunks
+// pass between two frames, and the last ones follow the last frame.
+TEST_P(AviSoundAgreement, EverySoundByteIsHeardInOrder) {
+  std::string name = GetParam();
+  std::ifstream expectedFile(DataDir() + "/expected/" + name + ".sound");
+  size_t expectedBytes = 0;
+  std::string expectedHash;
+  ASSERT_TRUE(expectedFile >> expectedBytes >> expectedHash);
+  mImageAVI* image = Load(ReadAll(DataDir() + "/" + name));
+  ASSERT_TRUE(header_);
+  EXPECT_EQ(image->DataSize(), static_cast<int32_t>(expectedBytes));
+  const auto* format = image->GetFormatRecord();
+  EXPECT_EQ(image->LengthMs(), expectedBytes * 8000 / format->bitsPerSample / format->channels / format->rate);
+  ASSERT_EQ(image->StreamPlay(0, 1), 1);
+  const int frames = image->GetFileRecord()->frameCount;
+  for (int i = 0; i < frames; ++i) {
+    image->SeekFrame(i, 0);
+    ASSERT_EQ(image->ReadFrame(0, 0, nullptr), i);
+    RunFor(static_cast<uint32_t>(image->GetFrameRecord()->frameTime));
+  }
+  for (int waited = 0; image->Playing() && waited < 10000; waited += 100) RunFor(100);
+  EXPECT_FALSE(image->Playing()) << "the sound ends with its last byte";
+  std::vector<headless::SoundRecord> heard = headless::PlayedSounds();
+  ASSERT_EQ(heard.size(), 1u);
+  EXPECT_EQ(heard[0].bytes.size(), expectedBytes);
+  EXPECT_EQ(Fnv(heard[0].bytes), expectedHash);
+  EXPECT_TRUE(mediatest::TakeReports().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, AviSoundAgreement, ::testing::Values("raw_audio.avi", "sound_u8.avi", "sound_s16.avi"),
+                         TestName);
 
 }  // namespace
 }  // namespace avitest

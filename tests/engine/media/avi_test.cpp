@@ -223,9 +223,9 @@ void RunFor(uint32_t ms) {
     if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
-TEST_F(AviHeader, AudioChunksFeedTheWaveBuffersAtMostOneBufferEach) {
-  // 1200-byte chunks against 880-byte buffers: each is cut to a buffer. A
-  // frame's sound follows its picture, so three frames pass two chunks.
+TEST_F(AviHeader, AChunkLargerThanABufferGoesOnInTheNextOnes) {
+  // 1200-byte chunks against 880-byte buffers. A frame's sound follows its
+  // picture, so three frames pass two chunks.
   mImageAVI* image = Load(MovieWithSound(3, 1200).Build());
   ASSERT_TRUE(header_);
   ASSERT_EQ(image->StreamPlay(0, 1), 1);
@@ -238,32 +238,138 @@ TEST_F(AviHeader, AudioChunksFeedTheWaveBuffersAtMostOneBufferEach) {
   std::vector<headless::SoundRecord> heard = headless::PlayedSounds();
   ASSERT_EQ(heard.size(), 1u);
   Bytes expected;
-  for (int i = 0; i < 2; ++i) Append(expected, Bytes(880, static_cast<uint8_t>(0x80 + i)));
+  for (int i = 0; i < 2; ++i) Append(expected, Bytes(1200, static_cast<uint8_t>(0x80 + i)));
   EXPECT_EQ(heard[0].bytes, expected);
   EXPECT_TRUE(mediatest::TakeReports().empty());
 }
 
-TEST_F(AviHeader, AudioChunksMetWhileNoBufferIsFreeAreDropped) {
+TEST_F(AviHeader, AudioChunksMetWhileNoBufferIsFreeWaitAndPlayInOrder) {
   mImageAVI* image = Load(MovieWithSound(6, 100).Build());
   ASSERT_TRUE(header_);
   ASSERT_EQ(image->StreamPlay(0, 1), 1);
   // No messages between frames: the three buffers stay with the device, and
-  // the last two of the five chunks passed find none free.
+  // the last two of the five chunks passed wait for them.
   for (int i = 0; i < 6; ++i) {
     image->SeekFrame(i, 0);
     ASSERT_EQ(image->ReadFrame(0, 0, nullptr), i);
   }
+  EXPECT_EQ(image->QueuedSound(), 200u);
   RunFor(1000);
   std::vector<headless::SoundRecord> heard = headless::PlayedSounds();
   ASSERT_EQ(heard.size(), 1u);
   Bytes expected;
-  for (int i = 0; i < 3; ++i) Append(expected, Bytes(100, static_cast<uint8_t>(0x80 + i)));
+  for (int i = 0; i < 5; ++i) Append(expected, Bytes(100, static_cast<uint8_t>(0x80 + i)));
   EXPECT_EQ(heard[0].bytes, expected);
+  EXPECT_EQ(image->QueuedSound(), 0u);
   // Destroyed while its sound still plays: stopped, unloaded and closed quietly.
   EXPECT_TRUE(image->Playing());
   image_.reset();
   EXPECT_FALSE(headless::PlayedSounds()[0].open);
   EXPECT_TRUE(mediatest::TakeReports().empty());
+}
+
+TEST_F(AviHeader, WaitingSoundIsBoundedAndTheRestOfItLost) {
+  // Four seconds of 8000 Hz sound wait at most: 32000 bytes.
+  mImageAVI* image = Load(MovieWithSound(6, 20000).Build());
+  ASSERT_TRUE(header_);
+  ASSERT_EQ(image->StreamPlay(0, 1), 1);
+  for (int i = 0; i < 6; ++i) {
+    image->SeekFrame(i, 0);
+    ASSERT_EQ(image->ReadFrame(0, 0, nullptr), i);
+  }
+  EXPECT_EQ(image->QueuedSound(), 32000u);
+  RunFor(10000);
+  std::vector<headless::SoundRecord> heard = headless::PlayedSounds();
+  ASSERT_EQ(heard.size(), 1u);
+  // Three buffers straight from the file, then what waited, in file order.
+  Bytes expected(20000, 0x80);
+  Append(expected, Bytes(3 * 880 + 32000 - 20000, 0x81));
+  EXPECT_EQ(heard[0].bytes, expected);
+}
+
+// The length of a sound stream counts blocks: one sample of every channel.
+TEST_F(AviHeader, SoundLengthCountsBlocksOfAllChannels) {
+  struct Case {
+    uint16_t channels, bits, blockAlign;
+    uint32_t expectedBytes, expectedMs;
+  };
+  // 44100 blocks at 22050 Hz: two seconds whatever the layout.
+  const Case cases[] = {{1, 8, 1, 44100, 2000}, {2, 16, 4, 176400, 2000}, {1, 16, 2, 88200, 2000},
+                        {2, 8, 0, 88200, 2000}};  // no block size given: channels x bytes a sample
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.channels << " channels of " << c.bits << " bits");
+    Movie m = RawMovie(2);
+    Stream a;
+    a.type = "auds";
+    a.length = 44100;
+    a.format = AudioFormat(22050, c.channels, c.bits, c.blockAlign);
+    m.streams.push_back(a);
+    mImageAVI* image = Load(m.Build());
+    ASSERT_TRUE(header_);
+    EXPECT_EQ(image->DataSize(), static_cast<int32_t>(c.expectedBytes));
+    EXPECT_EQ(image->LengthMs(), c.expectedMs);
+    image->Close();
+  }
+}
+
+// Colour 200 of the palette changes before frames 3 and 25 of 30.
+Movie MovieWithPaletteChanges() {
+  Movie m = RawMovie(30);
+  std::vector<MovieChunk> chunks;
+  for (int i = 0; i < 30; ++i) {
+    if (i == 3 || i == 25) {
+      uint8_t v = static_cast<uint8_t>(i);
+      chunks.push_back({"00pc", Bytes{200, 1, 0, 0, v, v, v, 0}, false});
+    }
+    chunks.push_back(m.chunks[static_cast<size_t>(i)]);
+  }
+  m.chunks = chunks;
+  return m;
+}
+
+// Colour 200 as frame n shows it.
+uint8_t Colour200(int n) { return n >= 25 ? 25 : n >= 3 ? 3 : 0; }
+
+TEST_F(AviHeader, PaletteChangesAreAppliedAndNotCountedAsFrames) {
+  mImageAVI* image = Load(MovieWithPaletteChanges().Build());
+  ASSERT_TRUE(header_);
+  for (int i = 0; i < 30; ++i) {
+    ASSERT_EQ(image->SeekFrame(i, 0), i);
+    ASSERT_EQ(image->ReadFrame(0, 0, nullptr), i);
+    EXPECT_TRUE(Shows(i)) << "frame " << i;
+    const RGBQUAD& c = image->GetFrameRecord()->palette[200];
+    if (Colour200(i) == 0) {
+      EXPECT_EQ(c.rgbBlue, 200) << "frame " << i << " keeps the stream's colour";
+    } else {
+      EXPECT_EQ(c.rgbRed, Colour200(i)) << "frame " << i;
+      EXPECT_EQ(c.rgbBlue, Colour200(i)) << "frame " << i;
+    }
+    // Reported by the drawing read of the frame that brings it.
+    EXPECT_EQ(image->GetFrameRecord()->paletteChanged, i == 3 || i == 25 ? 1 : 0) << "frame " << i;
+  }
+}
+
+TEST_F(AviHeader, SeeksKeepTheColoursOfTheFrameReached) {
+  mImageAVI* image = Load(MovieWithPaletteChanges().Build());
+  ASSERT_TRUE(header_);
+  struct Step {
+    int frame;
+    int decodes;  // frames decoded to reach and show it
+  };
+  // Back to the start: the stream's colours again. Far ahead past a change not
+  // yet applied: decoded on, not through the index. Far ahead past changes
+  // already applied: through the index to the key frame.
+  const Step steps[] = {{4, 5}, {20, 1}, {2, 3}, {27, 25}, {1, 2}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(testing::Message() << "frame " << step.frame);
+    int32_t before = image->FramesDecoded();
+    image->SeekFrame(step.frame, 0);
+    ASSERT_EQ(image->ReadFrame(0, 0, nullptr), step.frame);
+    EXPECT_EQ(image->FramesDecoded() - before, step.decodes);
+    EXPECT_TRUE(Shows(step.frame));
+    const RGBQUAD& c = image->GetFrameRecord()->palette[200];
+    EXPECT_EQ(c.rgbBlue, Colour200(step.frame) == 0 ? 200 : Colour200(step.frame));
+  }
 }
 
 }  // namespace

@@ -67,15 +67,15 @@ inline Bytes VideoFormat(int32_t width, int32_t height, uint32_t compression = 0
   return b;
 }
 
-// 8-bit mono PCM at `rate` samples per second.
-inline Bytes AudioFormat(uint32_t rate) {
+// PCM at `rate` blocks per second (8-bit mono unless told).
+inline Bytes AudioFormat(uint32_t rate, uint16_t channels = 1, uint16_t bits = 8, uint16_t blockAlign = 1) {
   Bytes b;
   Put16(b, 1);
-  Put16(b, 1);
+  Put16(b, channels);
   Put32(b, rate);
-  Put32(b, rate);
-  Put16(b, 1);
-  Put16(b, 8);
+  Put32(b, rate * blockAlign);
+  Put16(b, blockAlign);
+  Put16(b, bits);
   return b;
 }
 

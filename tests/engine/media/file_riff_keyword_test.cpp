@@ -149,6 +149,12 @@ TEST_F(KeywordTest, EmptyTextEndsAtOnceAndTheBlockIsNeverWritten) {
   f.OpenMemory("", 0);
   EXPECT_EQ(f.ReadKeyword(kWords), -1);
   f.Close();
+  // No block at all reads as an empty one.
+  mFile none;
+  none.OpenMemory(nullptr, 0);
+  EXPECT_EQ(none.ReadKeyword(kWords), -1);
+  EXPECT_EQ(none.Read(nullptr, 0), 0);
+  none.Close();
   // The text lives in read-only memory: marking up the argument must not touch it.
   static const char kReadOnly[] = "FRAME 12\nFRAME 13";
   mFile g;

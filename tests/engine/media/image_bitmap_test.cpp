@@ -175,6 +175,50 @@ TEST_F(ImageBitmapTest, SourceFramesPickSingleFramesOfAnAnimation) {
   delete seventh;
 }
 
+// A piece cut from a source frame changes where the source frame changed
+// inside the piece: its changed area holds every pixel that differs from the
+// same piece of the frame before, in the piece's own coordinates.
+TEST_F(ImageBitmapTest, PiecesOfASourceFrameChangeWhereTheSourceChangedInsideThem) {
+  mImageFlic flic;
+  ASSERT_TRUE(flic.Open(kBoxes.c_str(), 0));
+  ASSERT_TRUE(flic.ReadHeader());
+  flic.SeekFrame(2, 0);
+  mBitmap* before = flic.MakeBitmap(FALSE);
+  flic.SeekFrame(3, 0);
+  mBitmap* after = flic.MakeBitmap(FALSE);
+  const RECT cuts[] = {{20, 10, 40, 30}, {0, 0, 64, 48}, {30, 5, 64, 20}, {-5, 30, 12, 60}, {50, 40, 64, 48}};
+  for (const RECT& cut : cuts) {
+    SCOPED_TRACE(testing::Message() << "RECT " << cut.left << "," << cut.top << "," << cut.right << "," << cut.bottom);
+    mImageBitmap pieces;
+    mFile text;
+    const std::string definitions = "FILE " + kBoxes + "\nSOURCEFRAME 3\nRECT " + std::to_string(cut.left) + "," +
+                                    std::to_string(cut.top) + "," + std::to_string(cut.right) + "," +
+                                    std::to_string(cut.bottom) + "\nEND\n";
+    ASSERT_TRUE(text.OpenMemory(definitions.data(), static_cast<int32_t>(definitions.size())));
+    ASSERT_EQ(pieces.ReadDefinitions(&text), 1);
+    text.Close();
+    ASSERT_EQ(pieces.GetFileRecord()->frameCount, 1);
+    const RECT source = pieces.firstFrame->sourceRect;
+    const RECT delta = pieces.firstFrame->deltaRect;
+    EXPECT_TRUE(delta.left >= 0 && delta.top >= 0 && delta.right <= source.right - source.left &&
+                delta.bottom <= source.bottom - source.top);
+    for (LONG y = source.top; y < source.bottom; ++y)
+      for (LONG x = source.left; x < source.right; ++x)
+        if (*before->desc->Pixel(x, y) != *after->desc->Pixel(x, y)) {
+          const LONG px = x - source.left, py = y - source.top;
+          EXPECT_TRUE(px >= delta.left && px < delta.right && py >= delta.top && py < delta.bottom)
+              << "changed pixel (" << px << ", " << py << ") outside (" << delta.left << ", " << delta.top << ", "
+              << delta.right << ", " << delta.bottom << ")";
+        }
+  }
+  delete before;
+  delete after;
+  // A DELTA statement speaks in the piece's own coordinates.
+  ASSERT_EQ(Read("FILE " + kBoxes + "\nSOURCEFRAME 3\nDELTA 1,2,5,6\nRECT 20,10,40,30\nEND\n"), 1);
+  EXPECT_TRUE(image_.firstFrame->deltaRect == (RECT{1, 2, 5, 6}));
+  EXPECT_TRUE(TakeReports().empty());
+}
+
 TEST_F(ImageBitmapTest, MovieFramesAreSourcesToo) {
   const std::string movie = std::string(ORVANEL_SOURCE_DIR) + "/tests/data/avi/mrle.avi";
   ASSERT_EQ(Read("FILE " + movie + "\nSOURCEFRAME 20\nSOURCEFRAME 3\nEND\n"), 1);

@@ -44,6 +44,39 @@ TEST(ImageUnits, ConversionsRoundAsTheyShould) {
   EXPECT_EQ(s.SamplesToBytes(3), 2u);
 }
 
+// Products of hours of sound and thousands of milliseconds pass 32 bits; the
+// results do not until they cannot be held, and then stay at the largest value.
+TEST(ImageUnits, LongSoundsConvertWithoutWrapping) {
+  struct Case {
+    const char* what;
+    int32_t rate, bits, channels;
+    uint32_t (*convert)(mImage&);
+    uint32_t expected;
+  };
+  const Case cases[] = {
+      {"100 s of 44.1 kHz mono as time", 44100, 16, 1, [](mImage& s) { return s.SamplesToTime(4410000); }, 100000},
+      {"100 s of 44.1 kHz 16-bit mono as bytes", 44100, 16, 1, [](mImage& s) { return s.TimeToBytes(100000, 0, 0); },
+       8820000},
+      {"60 s of 44.1 kHz 16-bit stereo as time", 44100, 16, 2, [](mImage& s) { return s.BytesToTime(10584000); },
+       60000},
+      {"600 MB of 8-bit samples", 8000, 8, 1, [](mImage& s) { return s.BytesToSamples(600000000); }, 600000000},
+      {"an hour in minutes at 192 kHz stereo", 192000, 16, 2, [](mImage& s) { return s.TimeToSamples(0, 0, 60); },
+       1382400000},
+      {"3 billion 16-bit samples", 44100, 16, 1, [](mImage& s) { return s.SamplesToBytes(3000000000u); }, UINT32_MAX},
+      {"the longest time at the highest rate", 192000, 16, 2,
+       [](mImage& s) { return s.TimeToSamples(UINT32_MAX, UINT32_MAX, UINT32_MAX); }, UINT32_MAX},
+  };
+  for (const Case& c : cases) {
+    Stream s;
+    s.Set(c.rate, c.bits, c.channels);
+    EXPECT_EQ(c.convert(s), c.expected) << c.what;
+  }
+  Stream s;
+  s.Set(44100, 16, 1);
+  s.SetUnits(0);
+  EXPECT_EQ(s.UnitsToBytes(100000), 8820000u) << "a position 100 s into the sound";
+}
+
 TEST(ImageUnits, UnitsSelectTheConversion) {
   Stream s;
   s.Set(1000, 8, 1);

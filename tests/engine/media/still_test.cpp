@@ -2,7 +2,10 @@
 // run-length rules, and malformed headers refused without reading outside a buffer.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/media/media_test_util.h"
@@ -59,6 +62,16 @@ std::vector<uint8_t> PcxHeader(int width, int height, int depth, int planes, int
   for (int i = 0; i < 16; ++i) b[16 + 3 * i] = static_cast<uint8_t>(i * 16);  // red
   b[65] = static_cast<uint8_t>(planes);
   Put16(b, 66, lineBytes);
+  return b;
+}
+
+std::vector<uint8_t> MakeDcx(const std::vector<std::vector<uint8_t>>& pages) {
+  std::vector<uint8_t> b(4 + 4 * 1024);
+  Put32(b, 0, mImageDCX::kMagic);
+  for (size_t i = 0; i < pages.size(); ++i) {
+    Put32(b, 4 + 4 * i, static_cast<uint32_t>(b.size()));
+    b.insert(b.end(), pages[i].begin(), pages[i].end());
+  }
   return b;
 }
 
@@ -139,6 +152,61 @@ TEST_F(StillTest, BmpPlacementClippingAndRowOrder) {
   ASSERT_TRUE(noTarget.OpenMemory(b.data(), static_cast<int32_t>(b.size())));
   EXPECT_EQ(noTarget.ReadFrame(0, 0, nullptr), -1);
   EXPECT_EQ(TakeReports().back(), "mImageBMP|Bitmap error");
+}
+
+// A 16-bit BMP of one row of colours (red, green, blue each 0..255), with
+// 5-5-5 or 5-6-5 bit fields.
+std::vector<uint8_t> MakeBmp16(const std::vector<std::array<int, 3>>& colours, bool sixBitGreen) {
+  const int width = static_cast<int>(colours.size());
+  const int stride = (2 * width + 3) & ~3;
+  std::vector<uint8_t> b(54 + 12 + static_cast<size_t>(stride));
+  b[0] = 'B';
+  b[1] = 'M';
+  Put32(b, 10, 54 + 12);
+  Put32(b, 14, 40);
+  Put32(b, 18, width);
+  Put32(b, 22, 1);
+  Put16(b, 26, 1);
+  Put16(b, 28, 16);
+  Put32(b, 30, mImageBMP::kBitFields);
+  Put32(b, 54, sixBitGreen ? 0xF800 : 0x7C00);
+  Put32(b, 58, sixBitGreen ? 0x07E0 : 0x03E0);
+  Put32(b, 62, 0x001F);
+  for (int x = 0; x < width; ++x) {
+    const auto& [r, g, bl] = colours[static_cast<size_t>(x)];
+    uint32_t v = sixBitGreen ? (r >> 3) << 11 | (g >> 2) << 5 | bl >> 3 : (r >> 3) << 10 | (g >> 3) << 5 | bl >> 3;
+    Put16(b, 66 + 2 * static_cast<size_t>(x), v);
+  }
+  return b;
+}
+
+TEST_F(StillTest, BmpSixBitGreenFieldsShowTheSameColoursAsFiveBitOnes) {
+  const std::vector<std::array<int, 3>> colours = {{255, 0, 0},   {0, 255, 0},  {0, 0, 255},   {255, 255, 255},
+                                                   {0, 130, 0},   {40, 200, 90}, {128, 64, 32}, {0, 0, 0}};
+  RGBQUAD cube[256] = {};
+  for (int i = 0; i < 216; ++i)
+    cube[i] = RGBQUAD{static_cast<BYTE>(i % 6 * 51), static_cast<BYTE>(i / 6 % 6 * 51), static_cast<BYTE>(i / 36 * 51), 0};
+  target_.SetColours(cube, 0, 256);
+  std::vector<uint8_t> shown[2];
+  for (bool sixBitGreen : {false, true}) {
+    auto b = MakeBmp16(colours, sixBitGreen);
+    mImageBMP image;
+    ASSERT_TRUE(image.OpenMemory(b.data(), static_cast<int32_t>(b.size())));
+    ASSERT_TRUE(image.ReadHeader()) << (sixBitGreen ? "5-6-5" : "5-5-5");
+    image.SetTarget(&target_);
+    ASSERT_EQ(image.ReadFrame(0, 0, nullptr), 0);
+    image.SetTarget(nullptr);
+    for (size_t x = 0; x < colours.size(); ++x) shown[sixBitGreen].push_back(*target_.desc->Pixel(static_cast<int>(x), 0));
+  }
+  EXPECT_EQ(shown[1], shown[0]);
+  EXPECT_EQ(shown[0][1], 5 * 6) << "pure green is green on the cube";
+  // Other fields are still refused.
+  auto odd = MakeBmp16(colours, true);
+  Put32(odd, 54, 0xF000);
+  mImageBMP refused;
+  ASSERT_TRUE(refused.OpenMemory(odd.data(), static_cast<int32_t>(odd.size())));
+  EXPECT_FALSE(refused.ReadHeader());
+  EXPECT_EQ(TakeReports(), std::vector<std::string>{"mImageBMP|File type error"});
 }
 
 TEST_F(StillTest, BmpRunLengthsSkipAndStopInsideTheirRows) {
@@ -256,10 +324,116 @@ TEST_F(StillTest, PcxFourPlanesAndTrueColourThroughTheTable) {
   truecolour.SetTarget(nullptr);
 }
 
+// Writers leave the header colours of black and white pictures empty: two
+// equal colours say nothing; two different ones are the picture's.
+TEST_F(StillTest, PcxBlackAndWhiteUnlessTheHeaderGivesTwoColours) {
+  struct Case {
+    std::array<uint8_t, 6> header;  // entries 0 and 1: red, green, blue
+    std::array<uint8_t, 6> shown;
+  } cases[] = {
+      {{0, 0, 0, 0, 0, 0}, {0, 0, 0, 255, 255, 255}},
+      {{255, 255, 255, 255, 255, 255}, {0, 0, 0, 255, 255, 255}},
+      {{0, 0, 0, 255, 255, 255}, {0, 0, 0, 255, 255, 255}},
+      {{0, 0, 170, 255, 255, 85}, {0, 0, 170, 255, 255, 85}},
+  };
+  for (const Case& c : cases) {
+    auto b = PcxHeader(8, 1, 1, 1, 2);
+    std::copy(c.header.begin(), c.header.end(), b.begin() + 16);
+    b.insert(b.end(), {0x5A, 0x00});
+    mImagePCX image;
+    ASSERT_TRUE(image.OpenMemory(b.data(), static_cast<int32_t>(b.size())));
+    ASSERT_TRUE(image.ReadHeader());
+    const RGBQUAD* p = image.GetFrameRecord()->palette;
+    const std::array<uint8_t, 6> got = {p[0].rgbRed, p[0].rgbGreen, p[0].rgbBlue, p[1].rgbRed, p[1].rgbGreen, p[1].rgbBlue};
+    EXPECT_EQ(got, c.shown) << "header colours " << int{c.header[0]} << "," << int{c.header[1]} << ","
+                            << int{c.header[2]} << " and " << int{c.header[3]} << "," << int{c.header[4]} << ","
+                            << int{c.header[5]};
+  }
+}
+
+TEST_F(StillTest, PcxTwoBitPicturesUseTheFirstFourHeaderColours) {
+  // 6 pixels 0, 1, 2, 3, 3, 2 in two bytes; 0xE0 is coded as a run of one.
+  auto b = PcxHeader(6, 1, 2, 1, 2);
+  b.insert(b.end(), {0x1B, 0xC1, 0xE0});
+  mImagePCX image;
+  ASSERT_TRUE(image.OpenMemory(b.data(), static_cast<int32_t>(b.size())));
+  ASSERT_TRUE(image.ReadHeader());
+  EXPECT_EQ(image.GetFrameRecord()->palette[3].rgbRed, 48);
+  std::memset(target_.desc->bits, 0xEE, static_cast<size_t>(target_.desc->stride) * 30);
+  image.SetTarget(&target_);
+  ASSERT_EQ(image.ReadFrame(0, 0, nullptr), 0);
+  image.SetTarget(nullptr);
+  const uint8_t want[] = {0, 1, 2, 3, 3, 2, 0xEE};
+  for (int x = 0; x < 7; ++x) EXPECT_EQ(*target_.desc->Pixel(x, 0), want[x]) << "pixel " << x;
+  EXPECT_TRUE(TakeReports().empty());
+}
+
+// A file that ends before its picture (or its colours) does: the rows it
+// holds are drawn, and the read fails with "File read error".
+TEST_F(StillTest, TruncatedPicturesAreReportedAndFail) {
+  auto rle = MakeBmp8(6, 3);
+  Put32(rle, 30, mImageBMP::kRle8);
+  rle.resize(54 + 1024);
+  rle.insert(rle.end(), {6, 5, 0, 0, 6, 7, 0, 0, 6, 8, 0, 1});  // rows of 5, 7, 8 bottom-up
+  auto pcx = PcxHeader(4, 3, 8, 1, 4);
+  pcx.insert(pcx.end(), {0xC4, 5, 0xC4, 7, 0xC4, 8});
+  pcx.push_back(0x0C);
+  for (int i = 0; i < 256; ++i) pcx.insert(pcx.end(), {static_cast<uint8_t>(i), 0, 0});
+  auto page = PcxHeader(4, 3, 8, 1, 4);
+  page.insert(page.end(), {0xC4, 5, 0xC4, 7, 0xC4, 8});
+  auto dcx = MakeDcx({page, page});
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> file;
+    size_t cut;           // bytes taken away at the end
+    uint8_t top, bottom;  // what the first column shows in the top and the bottom row
+    const char* kind;     // reader
+    bool whole;           // nothing the picture needs is missing
+  };
+  const Case cases[] = {
+      {"whole BMP", MakeBmp8(6, 3), 0, 0, 20, "bmp", true},
+      {"BMP without its top row", MakeBmp8(6, 3), 8, 0xEE, 20, "bmp", false},
+      {"whole run-length BMP", rle, 0, 8, 5, "bmp", true},
+      {"run-length BMP without its end code", rle, 2, 8, 5, "bmp", true},
+      {"run-length BMP cut in its top row", rle, 5, 0, 5, "bmp", false},
+      {"whole PCX", pcx, 0, 5, 8, "pcx", true},
+      {"PCX cut in its colours", pcx, 100, 5, 8, "pcx", false},
+      {"PCX cut in its last row", pcx, 770, 5, 0xEE, "pcx", false},
+      {"whole DCX", dcx, 0, 5, 8, "dcx", true},
+      {"DCX cut in its last page", dcx, 3, 5, 0xEE, "dcx", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<uint8_t> bytes(c.file.begin(), c.file.end() - static_cast<long>(c.cut));
+    TempFile disk(bytes, ".pic");
+    std::unique_ptr<mImageFile> image;
+    if (std::string(c.kind) == "bmp") image = std::make_unique<mImageBMP>();
+    else if (std::string(c.kind) == "pcx") image = std::make_unique<mImagePCX>();
+    else image = std::make_unique<mImageDCX>();
+    ASSERT_TRUE(image->Open(disk.Path(), 0));
+    ASSERT_TRUE(image->ReadHeader());
+    const int page = std::string(c.kind) == "dcx" ? 1 : 0;
+    if (page) {
+      ASSERT_EQ(image->SeekFrame(page, 0), page);
+    }
+    std::memset(target_.desc->bits, 0xEE, static_cast<size_t>(target_.desc->stride) * 30);
+    image->SetTarget(&target_);
+    const bool whole = c.whole;
+    EXPECT_EQ(image->ReadFrame(0, 0, nullptr), whole ? 0 : -1);
+    image->SetTarget(nullptr);
+    EXPECT_EQ(*target_.desc->Pixel(0, 0), c.top);
+    EXPECT_EQ(*target_.desc->Pixel(0, 2), c.bottom);
+    const std::string caption = std::string(c.kind) == "bmp" ? "mImageBMP" : "mImagePCX";
+    EXPECT_EQ(TakeReports(), whole ? std::vector<std::string>{}
+                                   : std::vector<std::string>{caption + "|File read error:" + disk.Path()});
+    image->Close();
+  }
+}
+
 TEST_F(StillTest, PcxMalformedHeadersAreRefused) {
   std::vector<std::vector<uint8_t>> bad = {
       PcxHeader(9, 1, 8, 1, 4),  // bytes per line fewer than the width needs
-      PcxHeader(4, 1, 2, 1, 1),  // a layout rows cannot be turned into indices from
+      PcxHeader(4, 1, 4, 2, 2),  // a layout rows cannot be turned into indices from
       std::vector<uint8_t>(60, 0x0A),  // shorter than a header
   };
   auto reversed = PcxHeader(4, 1, 8, 1, 4);
@@ -273,16 +447,6 @@ TEST_F(StillTest, PcxMalformedHeadersAreRefused) {
   auto reports = TakeReports();
   ASSERT_EQ(reports.size(), 4u);
   EXPECT_EQ(reports[0], "mImagePCX|File type error");
-}
-
-std::vector<uint8_t> MakeDcx(const std::vector<std::vector<uint8_t>>& pages) {
-  std::vector<uint8_t> b(4 + 4 * 1024);
-  Put32(b, 0, mImageDCX::kMagic);
-  for (size_t i = 0; i < pages.size(); ++i) {
-    Put32(b, 4 + 4 * i, static_cast<uint32_t>(b.size()));
-    b.insert(b.end(), pages[i].begin(), pages[i].end());
-  }
-  return b;
 }
 
 TEST_F(StillTest, DcxPagesAndTheirPalettes) {

@@ -47,6 +47,28 @@ TEST(BuiltInColours, NewBitmapsStartWithThem) {
   EXPECT_EQ(0, bitmap.desc->colours[12].rgbReserved);
 }
 
+// Leaves a stack frame full of 0xEE where the next call will have its own.
+__attribute__((noinline)) void DirtyTheStack() {
+  volatile uint8_t junk[16384];
+  for (size_t i = 0; i < sizeof junk; ++i) junk[i] = 0xEE;
+}
+
+TEST(BuiltInColours, AShortDefaultPaletteLeavesTheRestOfANewTableZero) {
+  // The test program's resources hold a "default" palette of three colours.
+  g_resourceModule = GetModuleHandleA(nullptr);
+  DirtyTheStack();
+  mBitmap bitmap(3, 2, 8);
+  g_resourceModule = nullptr;
+  ASSERT_NE(nullptr, bitmap.desc->colours);
+  const RGBQUAD* c = bitmap.desc->colours;
+  EXPECT_EQ(std::make_tuple(10, 20, 30), std::make_tuple(int{c[0].rgbRed}, int{c[0].rgbGreen}, int{c[0].rgbBlue}));
+  EXPECT_EQ(std::make_tuple(70, 80, 90), std::make_tuple(int{c[2].rgbRed}, int{c[2].rgbGreen}, int{c[2].rgbBlue}));
+  for (int i = 3; i < 256; ++i) {
+    const RGBQUAD& e = c[i];
+    EXPECT_TRUE(e.rgbRed == 0 && e.rgbGreen == 0 && e.rgbBlue == 0 && e.rgbReserved == 0) << "entry " << i;
+  }
+}
+
 TEST(SetColours, ClipsTheRangeAndAlwaysRaisesTheVersion) {
   mBitmap bitmap(2, 2, 8);
   std::vector<RGBQUAD> given(10, RGBQUAD{1, 2, 3, 0});
