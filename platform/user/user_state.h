@@ -132,6 +132,10 @@ void ExposeScreenArea(const RECT& screenRect, HWND except);
 
 // Queue.
 void PostInputMessage(const MSG& message);
+// Keyboard input waits in the queue without a window and goes to the focus
+// (else the active window) as it is when the key is taken: keys typed ahead
+// reach the control that the keys before them gave the focus to.
+void RouteQueuedKeys();
 // Key state as the program sees it follows the input messages it takes.
 void TookInputMessage(const MSG& message);
 void PurgeMessagesOf(HWND hwnd);

@@ -173,6 +173,16 @@ TEST_F(SettingsDialog, TabMovesThroughTheControlsWhileThePreviewRuns) {
   ExpectStored(60, 2, 5);
 }
 
+TEST_F(SettingsDialog, KeysTypedAheadReachTheControlThatHasTheFocusByThen) {
+  // All keys arrive before the first is handled: each must still go to the
+  // control the keys before it moved the focus to.
+  EXPECT_EQ(Run({[](HWND) {
+                  for (int vk : {VK_TAB, int{'2'}, VK_TAB, int{'7'}, VK_RETURN}) headless::PressKey(vk);
+                }}),
+            1);
+  ExpectStored(60, 2, 7);
+}
+
 TEST_F(SettingsDialog, TheMenuOpensTheAboutBoxFromTheKeyboard) {
   // The menu's Enters must not reach the preview loop, which reads Enter as OK.
   bool aboutOpen = false;
