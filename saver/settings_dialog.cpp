@@ -1,6 +1,8 @@
 #include "settings_dialog.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,7 +32,12 @@ void WriteCounts(HWND dialog) {
 int ReadCount(HWND dialog, int id) {
   char text[kCountTextLimit + 1] = {};
   SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return std::atoi(text);
+  // Leading blanks, a sign and digits, as atoi reads them; a number outside
+  // the integer range is unreadable (0) rather than wrapped.
+  errno = 0;
+  long long value = std::strtoll(text, nullptr, 10);
+  if (errno == ERANGE || value < INT_MIN || value > INT_MAX) return 0;
+  return static_cast<int>(value);
 }
 
 }  // namespace

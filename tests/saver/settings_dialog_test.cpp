@@ -121,6 +121,19 @@ TEST_F(SettingsDialog, TheCountTheUserTouchedWinsAndTheOtherMakesRoom) {
        read, PressButton(IDCANCEL)});
   EXPECT_EQ(count1, 0);
   EXPECT_EQ(count2, 9);
+
+  // Numbers beyond the integer range are as unreadable as letters; they
+  // must not wrap (4294967301 is 5 modulo 2^32).
+  for (const char* huge : {"4294967301", "-4294967295", "99999999999999999999"}) {
+    Store(60, 1, 9);
+    Run({[huge](HWND dialog) {
+           SetText(dialog, kCount2Edit, huge);
+           Leave(dialog, kCount2Edit, kSpeedScrollBar);
+         },
+         read, PressButton(IDOK)});
+    EXPECT_EQ(count2, 0) << huge;
+    ExpectStored(60, 1, 0);
+  }
 }
 
 TEST_F(SettingsDialog, TypedDigitsTakeEffectWhenTheFieldLosesTheFocus) {
