@@ -1,5 +1,7 @@
 #include "settings_dialog.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -27,6 +29,16 @@ void WriteCount(HWND dialog, int id, int count) {
 void WriteCounts(HWND dialog) {
   WriteCount(dialog, kCount1Edit, g_scene.count1);
   WriteCount(dialog, kCount2Edit, g_scene.count2);
+}
+
+// Puts an up-down back in the middle of its range: every click then moves
+// it, and the way it moved tells which arrow was clicked, however many
+// clicks came before.
+int CentreSpin(HWND spin) {
+  const LRESULT range = SendMessageA(spin, UDM_GETRANGE, 0, 0);
+  const int middle = (static_cast<short>(LOWORD(range)) + static_cast<short>(HIWORD(range))) / 2;
+  SendMessageA(spin, UDM_SETPOS, 0, MAKELPARAM(middle, 0));
+  return middle;
 }
 
 int ReadCount(HWND dialog, int id) {
@@ -60,6 +72,8 @@ void InitSettingsDialog(HWND dialog) {
   ReadSceneCounts(&g_scene.count1, &g_scene.count2);
   PreviewCounts(g_scene.count1, g_scene.count2, &st.shown1, &st.shown2);
   WriteCounts(dialog);
+  st.spinCentre1 = CentreSpin(GetDlgItem(dialog, kCount1Spin));
+  st.spinCentre2 = CentreSpin(GetDlgItem(dialog, kCount2Spin));
 
   MakeThumbnails(dialog);
   st.preview = GetDlgItem(dialog, kPreviewControl);
@@ -139,20 +153,19 @@ INT_PTR SpeedScroll(WPARAM wParam, HWND scrollBar) {
 INT_PTR CountSpin(HWND dialog, WPARAM wParam, HWND control) {
   SettingsDialogState& st = g_settingsDialog;
   if (LOWORD(wParam) != SB_THUMBPOSITION) return 0;
-  // The up arrow lowers the position of an up-down in its default range.
   const int position = static_cast<short>(HIWORD(wParam));
-  int cause;
-  if (control == GetDlgItem(dialog, kCount1Spin)) {
-    g_scene.count1 = std::clamp(g_scene.count1 + (position > st.lastSpin1 ? -1 : 1), 0, 2);
-    st.lastSpin1 = position;
-    cause = kCount1Spin;
-  } else {
-    g_scene.count2 = std::clamp(g_scene.count2 + (position > st.lastSpin2 ? -1 : 1), 0, 10);
-    st.lastSpin2 = position;
-    cause = kCount2Spin;
-  }
+  const bool first = control == GetDlgItem(dialog, kCount1Spin);
+  int& count = first ? g_scene.count1 : g_scene.count2;
+  int& centre = first ? st.spinCentre1 : st.spinCentre2;
+  // The up arrow moves the position toward the upper end of the range (down,
+  // in the default range of 100 to 0).
+  const LRESULT range = SendMessageA(control, UDM_GETRANGE, 0, 0);
+  const int upper = static_cast<short>(LOWORD(range)), lower = static_cast<short>(HIWORD(range));
+  if (position != centre) count += (position > centre) == (upper > lower) ? 1 : -1;
+  count = std::clamp(count, 0, first ? 2 : 10);
+  centre = CentreSpin(control);
   WriteCounts(dialog);
-  ValidateCounts(dialog, cause);
+  ValidateCounts(dialog, first ? kCount1Spin : kCount2Spin);
   return 0;
 }
 

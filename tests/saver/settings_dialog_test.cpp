@@ -232,24 +232,30 @@ TEST_F(SettingsDialog, ThePreviewIsRebuiltOnlyWhenWhatItShowsChanges) {
   EXPECT_FALSE(keptAfterZero) << "0 + 6 shows 0 + 4 pictures";
 }
 
-TEST_F(SettingsDialog, EachUpArrowClickRaisesACountByOneUpToItsLimit) {
+TEST_F(SettingsDialog, EachArrowClickMovesACountByOneUpToItsLimitHoweverManyCameBefore) {
   Store(60, 0, 7);
   std::vector<int> counts1, counts2;
+  auto click = [](int spin, bool up, int times = 1) {
+    return [=](HWND dialog) {
+      for (int i = 0; i < times; ++i) dialogscript::ClickHalf(dialog, spin, up);
+    };
+  };
+  auto note = [&](HWND dialog) {
+    counts1.push_back(TextAsNumber(dialog, kCount1Edit));
+    counts2.push_back(TextAsNumber(dialog, kCount2Edit));
+  };
   std::vector<dialogscript::Step> steps;
-  for (int i = 0; i < 4; ++i) {
-    steps.push_back([](HWND dialog) { dialogscript::ClickHalf(dialog, kCount1Spin, true); });
-    steps.push_back([&](HWND dialog) { counts1.push_back(TextAsNumber(dialog, kCount1Edit)); });
-  }
-  for (int i = 0; i < 3; ++i) {
-    steps.push_back([](HWND dialog) { dialogscript::ClickHalf(dialog, kCount2Spin, false); });
-    steps.push_back([&](HWND dialog) { counts2.push_back(TextAsNumber(dialog, kCount2Edit)); });
-  }
-  steps.push_back(PressButton(IDOK));
-  Run(steps);
-  EXPECT_EQ(counts1, (std::vector<int>{1, 2, 2, 2}));
+  for (int i = 0; i < 4; ++i) steps.insert(steps.end(), {click(kCount1Spin, true), note});
   // The down arrow lowers a count one by one.
-  EXPECT_EQ(counts2, (std::vector<int>{6, 5, 4}));
-  ExpectStored(60, 2, 4);
+  for (int i = 0; i < 3; ++i) steps.insert(steps.end(), {click(kCount2Spin, false), note});
+  // More clicks than the up-down's range holds: its position stops at the
+  // end of the range long before the last of them.
+  steps.insert(steps.end(), {click(kCount1Spin, false, 102), click(kCount2Spin, false, 102), note,
+                             click(kCount1Spin, true), click(kCount2Spin, true), note, PressButton(IDOK)});
+  Run(steps);
+  EXPECT_EQ(counts1, (std::vector<int>{1, 2, 2, 2, 2, 2, 2, 0, 1}));
+  EXPECT_EQ(counts2, (std::vector<int>{7, 7, 7, 7, 6, 5, 4, 0, 1}));
+  ExpectStored(60, 1, 1);
 }
 
 TEST_F(SettingsDialog, CancelWritesNothingAndStillReturnsOne) {
