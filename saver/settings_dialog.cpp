@@ -52,6 +52,34 @@ int ReadCount(HWND dialog, int id) {
   return static_cast<int>(value);
 }
 
+void ShowNotSaved(HWND dialog, LONG status) {
+  const char* reason;
+  char number[48];
+  switch (status) {
+    case ERROR_LOCK_VIOLATION:
+      reason = "Another program is saving its settings just now.";
+      break;
+    case ERROR_FILE_TOO_LARGE:
+      reason = "The settings file is too large.";
+      break;
+    case ERROR_ACCESS_DENIED:
+      reason = "The settings file cannot be written.";
+      break;
+    default:
+      std::snprintf(number, sizeof number, "The registry reported error %ld.", static_cast<long>(status));
+      reason = number;
+      break;
+  }
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "Orvanel Saver IV could not save the settings.\n\n%s\n\n"
+                "They are still shown here: press OK to try again, or Cancel to close without saving.",
+                reason);
+  char caption[64] = "";
+  GetWindowTextA(dialog, caption, sizeof caption);
+  MessageBoxA(dialog, text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
 }  // namespace
 
 void ResetSettingsDialogState() { g_settingsDialog = SettingsDialogState{}; }
@@ -90,9 +118,12 @@ INT_PTR SettingsCommand(HWND dialog, WPARAM wParam) {
       HWND focus = GetFocus();
       int focused = focus && GetParent(focus) == dialog ? GetDlgCtrlID(focus) : 0;
       if (focused == kCount1Edit || focused == kCount2Edit) ValidateCounts(dialog, focused);
-      WriteSetting(kSpeedValue, st.speed);
-      WriteSetting(kSprite1CountValue, g_scene.count1);
-      WriteSetting(kSprite2CountValue, g_scene.count2);
+      const LONG saved = WriteSettings(st.speed, g_scene.count1, g_scene.count2);
+      if (saved != ERROR_SUCCESS) {
+        // The dialog stays open with the user's values: OK again, or Cancel.
+        ShowNotSaved(dialog, saved);
+        return 0;
+      }
       st.ending = true;
       return 0;
     }

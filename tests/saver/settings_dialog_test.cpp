@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <filesystem>
+
 #include "about_box.h"
 #include "dialog_script.h"
 #include "orvanel/headless.h"
@@ -256,6 +258,38 @@ TEST_F(SettingsDialog, EachArrowClickMovesACountByOneUpToItsLimitHoweverManyCame
   EXPECT_EQ(counts1, (std::vector<int>{1, 2, 2, 2, 2, 2, 2, 0, 1}));
   EXPECT_EQ(counts2, (std::vector<int>{7, 7, 7, 7, 6, 5, 4, 0, 1}));
   ExpectStored(60, 1, 1);
+}
+
+TEST_F(SettingsDialog, ASaveThatFailsIsShownAndTheDialogKeepsItsValues) {
+  // A directory where the settings file should be: nothing can be saved.
+  const std::string file = testsupport::UseFreshConfigDir() + "/registry";
+  std::filesystem::remove(file);
+  std::filesystem::create_directories(file);
+  headless::ClearMessageBoxes();
+  testing::internal::CaptureStderr();
+  bool openAfterOk = false;
+  int count2AfterOk = -1;
+  EXPECT_EQ(Run({[](HWND dialog) {
+                   SetText(dialog, kCount2Edit, "8");
+                   Leave(dialog, kCount2Edit, kSpeedScrollBar);
+                   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                 },
+                 [&](HWND dialog) {
+                   openAfterOk = IsWindow(dialog) && !g_settingsDialog.ending;
+                   count2AfterOk = TextAsNumber(dialog, kCount2Edit);
+                 },
+                 PressButton(IDCANCEL)}),
+            1);
+  const std::string errors = testing::internal::GetCapturedStderr();
+  std::filesystem::remove(file);
+  EXPECT_TRUE(openAfterOk);
+  EXPECT_EQ(count2AfterOk, 8);
+  ASSERT_EQ(headless::MessageBoxes().size(), 1u);
+  const headless::MessageBoxRecord& box = headless::MessageBoxes()[0];
+  EXPECT_NE(box.text.find("could not save the settings"), std::string::npos) << box.text;
+  EXPECT_EQ(box.type & MB_ICONMASK, UINT(MB_ICONEXCLAMATION));
+  EXPECT_NE(box.owner, nullptr);
+  EXPECT_NE(errors.find("settings are not saved"), std::string::npos) << errors;
 }
 
 TEST_F(SettingsDialog, CancelWritesNothingAndStillReturnsOne) {
