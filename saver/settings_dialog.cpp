@@ -73,7 +73,8 @@ void ShowNotSaved(HWND dialog, LONG status) {
   char text[256];
   std::snprintf(text, sizeof text,
                 "Orvanel Saver IV could not save the settings.\n\n%s\n\n"
-                "They are still shown here: press OK to try again, or Cancel to close without saving.",
+                "The dialog keeps your choices: press its OK button to try again, or Cancel to close it "
+                "without saving.",
                 reason);
   char caption[64] = "";
   GetWindowTextA(dialog, caption, sizeof caption);

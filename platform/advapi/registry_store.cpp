@@ -176,7 +176,10 @@ RegDocument ReadRegistry() {
   const std::string path = RegistryFilePath();
   std::string text;
   int error = 0;
-  if (!path.empty()) Usable(ReadWholeFile(path, &text, &error), path, error, false);
+  if (!path.empty()) {
+    ReadResult read = ReadWholeFile(path, &text, &error);
+    Usable(read, path, error, false);
+  }
   return RegDocument::Parse(text);
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -466,12 +467,20 @@ TEST_F(RegistryTest, TruncatedAndJunkFilesReadAsWhatIsLeft) {
 
 TEST_F(RegistryTest, UnreadableFileIsNeverReplaced) {
   std::filesystem::create_directories(File());  // a directory where the file should be
+  testing::internal::CaptureStderr();
   EXPECT_EQ(ReadDword(kKeyPath, "speed"), -1);
   HKEY key = nullptr;
   EXPECT_EQ(
       RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
       ERROR_ACCESS_DENIED);
   EXPECT_TRUE(std::filesystem::is_directory(File()));
+  // Said once for the reads and once for the write, with the reason.
+  const std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(errors.find(File() + "\": Is a directory; it is left as it is and not used"), std::string::npos)
+      << errors;
+  EXPECT_NE(errors.find("Is a directory; it is left as it is and the settings are not saved"), std::string::npos)
+      << errors;
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2) << errors;
 }
 
 }  // namespace
