@@ -24,6 +24,10 @@ struct HeldLock {
 
 HeldLock g_lock;
 uint32_t g_waitMs = kDefaultWaitMs;
+// When the last wait ran out: for as long again, the lock is only tried, so
+// that the several reads of a start wait once, not once each.
+std::chrono::steady_clock::time_point g_gaveUp;
+bool g_gaveUpOnce = false;
 
 void Forget() {
   g_lock.fd = -1;
@@ -58,8 +62,12 @@ LONG AcquireRegistryLock(const std::string &lockPath, const void *holder) {
   if (g_lock.fd >= 0) ReleaseAllRegistryLocks();  // the settings moved elsewhere
   int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return ERROR_ACCESS_DENIED;
-  if (!LockWithin(fd, g_waitMs)) {
+  const auto now = std::chrono::steady_clock::now();
+  const bool justGaveUp = g_gaveUpOnce && now - g_gaveUp < std::chrono::milliseconds(g_waitMs);
+  if (!LockWithin(fd, justGaveUp ? 0 : g_waitMs)) {
     close(fd);
+    if (!justGaveUp) g_gaveUp = std::chrono::steady_clock::now();
+    g_gaveUpOnce = true;
     return ERROR_LOCK_VIOLATION;
   }
   g_lock.fd = fd;

@@ -206,7 +206,7 @@ LONG UpdateRegistry(const std::function<LONG(RegDocument &, bool *changed)> &cha
     char waited[32];
     std::snprintf(waited, sizeof waited, "%.1f", RegistryLockWait() / 1000.0);
     Report("the settings are in use by another process (it has held " + Quoted(lockPath) + " for over " +
-           waited + " s); the settings are not saved");
+           waited + " s); nothing is written to them");
   } else if (result != ERROR_SUCCESS) {
     Report("cannot open the settings lock " + Quoted(lockPath) + ": " + std::strerror(errno));
   }
