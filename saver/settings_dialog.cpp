@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "about_box.h"
 #include "saver_state.h"
@@ -20,10 +21,21 @@ namespace {
 constexpr UINT kPreviewTickMs = 50;
 constexpr int kCountTextLimit = 40;
 
+// Setting an edit's text puts the caret at its start. A field whose text was
+// selected whole (Tab selects it just before leaving the other field brings
+// us here) stays so, and one that already shows the count is left alone:
+// the next digit typed replaces the count instead of going in front of it.
 void WriteCount(HWND dialog, int id, int count) {
-  char text[16];
+  HWND edit = GetDlgItem(dialog, id);
+  char text[16], shown[kCountTextLimit + 1] = {};
   std::snprintf(text, sizeof text, "%d", count);
-  SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  const int length =
+      static_cast<int>(SendMessageA(edit, WM_GETTEXT, sizeof shown, reinterpret_cast<LPARAM>(shown)));
+  if (std::strcmp(text, shown) == 0) return;
+  DWORD start = 0, end = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  if (length > 0 && start == 0 && end >= static_cast<DWORD>(length)) SendMessageA(edit, EM_SETSEL, 0, -1);
 }
 
 void WriteCounts(HWND dialog) {

@@ -188,6 +188,18 @@ TEST_F(SettingsDialog, TabMovesThroughTheControlsWhileThePreviewRuns) {
   ExpectStored(60, 2, 5);
 }
 
+TEST_F(SettingsDialog, DigitsTypedAfterTabReplaceTheCountTheOtherFieldRewrote) {
+  // Leaving count 1 rewrites both fields (here count 2 makes room: 9 becomes
+  // 8) just as Tab selects the whole of count 2; the digit typed next must
+  // replace that text, not go in front of it ("48").
+  Store(60, 1, 9);
+  EXPECT_EQ(Run({[](HWND) {
+              for (int vk : {VK_TAB, int{'2'}, VK_TAB, int{'4'}, VK_RETURN}) headless::PressKey(vk);
+            }}),
+            1);
+  ExpectStored(60, 2, 4);
+}
+
 TEST_F(SettingsDialog, KeysTypedAheadReachTheControlThatHasTheFocusByThen) {
   // All keys arrive before the first is handled: each must still go to the
   // control the keys before it moved the focus to.
