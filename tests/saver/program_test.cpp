@@ -106,8 +106,8 @@ TEST_F(SaverProgram, XscreensaverOptionsWithoutAUsableWindowFail) {
 }
 
 TEST_F(SaverProgram, UnknownDoubleDashOptionsAreNamedOnStandardError) {
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"--bogus"},
-                                               std::vector<std::string>{"--headless", "--settings=1", "/s"}}) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--bogus"}, std::vector<std::string>{"--headless", "--settings=1", "/s"}}) {
     ChildProcess saver;
     ASSERT_TRUE(Start(&saver, args, "saver.err"));
     ASSERT_TRUE(saver.WaitExit(kDeadlineMs));

@@ -204,8 +204,8 @@ TEST_F(SettingsDialog, KeysTypedAheadReachTheControlThatHasTheFocusByThen) {
   // All keys arrive before the first is handled: each must still go to the
   // control the keys before it moved the focus to.
   EXPECT_EQ(Run({[](HWND) {
-                  for (int vk : {VK_TAB, int{'2'}, VK_TAB, int{'7'}, VK_RETURN}) headless::PressKey(vk);
-                }}),
+              for (int vk : {VK_TAB, int{'2'}, VK_TAB, int{'7'}, VK_RETURN}) headless::PressKey(vk);
+            }}),
             1);
   ExpectStored(60, 2, 7);
 }

@@ -293,8 +293,8 @@ TEST_F(RegistryTest, ALockHeldElsewhereIsWaitedForABoundedTime) {
   key = Create(kKeyPath);
   EXPECT_EQ(SetDword(key, "speed", 7), ERROR_LOCK_VIOLATION);
   HKEY fresh = nullptr;
-  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &fresh,
-                            nullptr),
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &fresh, nullptr),
             ERROR_LOCK_VIOLATION);
   const std::string errors = testing::internal::GetCapturedStderr();
   plat::SetRegistryLockWait(wait);
@@ -327,9 +327,9 @@ TEST_F(RegistryTest, AFileOverOneMegabyteIsNeitherReadNorReplaced) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(ReadDword(kKeyPath, "speed"), -1);
   HKEY key = nullptr;
-  EXPECT_EQ(
-      RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-      ERROR_FILE_TOO_LARGE);
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_FILE_TOO_LARGE);
   const std::string errors = testing::internal::GetCapturedStderr();
   EXPECT_NE(errors.find("larger than 1 MB"), std::string::npos) << errors;
   EXPECT_TRUE(FileText() == big) << "the file was changed";
@@ -478,7 +478,8 @@ TEST_F(RegistryTest, UnreadableFileIsNeverReplaced) {
   const std::string errors = testing::internal::GetCapturedStderr();
   EXPECT_NE(errors.find(File() + "\": Is a directory; it is left as it is and not used"), std::string::npos)
       << errors;
-  EXPECT_NE(errors.find("Is a directory; it is left as it is and the settings are not saved"), std::string::npos)
+  EXPECT_NE(errors.find("Is a directory; it is left as it is and the settings are not saved"),
+            std::string::npos)
       << errors;
   EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2) << errors;
 }
