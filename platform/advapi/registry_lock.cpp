@@ -19,7 +19,7 @@ struct HeldLock {
   int fd = -1;
   pid_t owner = 0;  // a child made by fork shares the parent's lock, not its ownership
   std::string path;
-  std::set<const void *> holders;
+  std::set<const void*> holders;
 };
 
 HeldLock g_lock;
@@ -49,7 +49,7 @@ bool LockWithin(int fd, uint32_t milliseconds) {
 
 }  // namespace
 
-LONG AcquireRegistryLock(const std::string &lockPath, const void *holder) {
+LONG AcquireRegistryLock(const std::string& lockPath, const void* holder) {
   if (g_lock.fd >= 0 && g_lock.owner != getpid()) {
     // Inherited through fork: closing this copy leaves the parent's lock be.
     close(g_lock.fd);
@@ -77,7 +77,7 @@ LONG AcquireRegistryLock(const std::string &lockPath, const void *holder) {
   return ERROR_SUCCESS;
 }
 
-void ReleaseRegistryLock(const void *holder) {
+void ReleaseRegistryLock(const void* holder) {
   if (!g_lock.holders.erase(holder) || !g_lock.holders.empty()) return;
   ReleaseAllRegistryLocks();
 }

@@ -15,9 +15,9 @@ namespace plat {
 // a single update). Holders in this process share it. Another process's lock
 // is waited for at most the wait set below: then ERROR_LOCK_VIOLATION.
 // A lock file that cannot be opened gives ERROR_ACCESS_DENIED.
-LONG AcquireRegistryLock(const std::string &lockPath, const void *holder);
+LONG AcquireRegistryLock(const std::string& lockPath, const void* holder);
 // The lock goes when its last holder lets it go.
-void ReleaseRegistryLock(const void *holder);
+void ReleaseRegistryLock(const void* holder);
 void ReleaseAllRegistryLocks();
 
 // How long to wait for another process's lock (3 s unless set).

@@ -20,7 +20,7 @@ namespace {
 
 enum class ReadResult { kRead, kMissing, kUnreadable, kTooLarge };
 
-std::set<std::string> &Reported() {
+std::set<std::string>& Reported() {
   static std::set<std::string> reported;
   return reported;
 }
@@ -28,15 +28,15 @@ std::set<std::string> &Reported() {
 void ForgetReports() { Reported().clear(); }
 
 // Each problem once: the settings are read several times at every start.
-void Report(const std::string &text) {
+void Report(const std::string& text) {
   RegisterReset(ForgetReports);
   if (!Reported().insert(text).second) return;
   std::fprintf(stderr, "%s: %s\n", host::CurrentOptions().programName.c_str(), text.c_str());
 }
 
-std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
-ReadResult ReadWholeFile(const std::string &path, std::string *text, int *error) {
+ReadResult ReadWholeFile(const std::string& path, std::string* text, int* error) {
   text->clear();
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
@@ -75,7 +75,7 @@ ReadResult ReadWholeFile(const std::string &path, std::string *text, int *error)
 }
 
 // Reports why the file cannot be used; true when it can.
-bool Usable(ReadResult result, const std::string &path, int error, bool writing) {
+bool Usable(ReadResult result, const std::string& path, int error, bool writing) {
   const std::string outcome =
       writing ? "; it is left as it is and the settings are not saved" : "; it is left as it is and not used";
   if (result == ReadResult::kUnreadable) {
@@ -89,7 +89,7 @@ bool Usable(ReadResult result, const std::string &path, int error, bool writing)
   return true;
 }
 
-bool MakeDirectories(const std::string &path) {
+bool MakeDirectories(const std::string& path) {
   for (size_t at = 1; at <= path.size(); ++at) {
     if (at != path.size() && path[at] != '/') continue;
     std::string prefix = path.substr(0, at);
@@ -98,7 +98,7 @@ bool MakeDirectories(const std::string &path) {
   return true;
 }
 
-bool WriteAll(int fd, const std::string &text) {
+bool WriteAll(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
     ssize_t wrote = write(fd, text.data() + done, text.size() - done);
@@ -109,13 +109,8 @@ bool WriteAll(int fd, const std::string &text) {
   return true;
 }
 
-std::string DirectoryOf(const std::string &path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // False with errno set when the file could not be replaced.
-bool ReplaceFile(const std::string &path, const std::string &text) {
+bool ReplaceFile(const std::string& path, const std::string& text) {
   std::string temporary = TemporaryFor(path);
   int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return false;
@@ -137,7 +132,7 @@ bool ReplaceFile(const std::string &path, const std::string &text) {
 }
 
 // The update itself, with the lock held.
-LONG UpdateLocked(const std::string &path, const std::function<LONG(RegDocument &, bool *changed)> &change) {
+LONG UpdateLocked(const std::string& path, const std::function<LONG(RegDocument&, bool* changed)>& change) {
   const std::string target = WriteTarget(path);
   if (target.empty()) {
     Report("the settings file " + Quoted(path) + " is a loop of symbolic links; the settings are not saved");
@@ -183,7 +178,7 @@ RegDocument ReadRegistry() {
   return RegDocument::Parse(text);
 }
 
-LONG UpdateRegistry(const std::function<LONG(RegDocument &, bool *changed)> &change, const void *lockHolder) {
+LONG UpdateRegistry(const std::function<LONG(RegDocument&, bool* changed)>& change, const void* lockHolder) {
   const std::string directory = ConfigDirectory();
   if (directory.empty()) {
     Report(
@@ -199,7 +194,7 @@ LONG UpdateRegistry(const std::function<LONG(RegDocument &, bool *changed)> &cha
   // Writers in other processes wait here, so none of them writes over
   // values another has just stored.
   const int singleUpdate = 0;
-  const void *holder = lockHolder ? lockHolder : &singleUpdate;
+  const void* holder = lockHolder ? lockHolder : &singleUpdate;
   const std::string lockPath = directory + "/registry.lock";
   LONG result = AcquireRegistryLock(lockPath, holder);
   if (result == ERROR_LOCK_VIOLATION) {

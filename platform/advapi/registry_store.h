@@ -26,7 +26,7 @@ RegDocument ReadRegistry();
 // be read, or is oversized, is never replaced. With a lockHolder the lock
 // stays taken for it until ReleaseRegistryLock (lockHolder); without one it
 // is let go at once. Every failure is reported on standard error.
-LONG UpdateRegistry(const std::function<LONG(RegDocument &, bool *changed)> &change,
-                    const void *lockHolder = nullptr);
+LONG UpdateRegistry(const std::function<LONG(RegDocument&, bool* changed)>& change,
+                    const void* lockHolder = nullptr);
 
 }  // namespace plat
