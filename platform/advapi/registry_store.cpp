@@ -182,8 +182,7 @@ LONG UpdateRegistry(const std::function<LONG(RegDocument&, bool* changed)>& chan
   const std::string directory = ConfigDirectory();
   if (directory.empty()) {
     Report(
-        "there is no home directory ($HOME is unset and the password "
-        "database names none); "
+        "there is no home directory ($HOME is unset and the password database names none); "
         "the settings are not saved");
     return ERROR_PATH_NOT_FOUND;
   }
