@@ -1,8 +1,13 @@
 #include "settings_dialog.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "about_box.h"
 #include "saver_state.h"
@@ -16,10 +21,21 @@ namespace {
 constexpr UINT kPreviewTickMs = 50;
 constexpr int kCountTextLimit = 40;
 
+// Setting an edit's text puts the caret at its start. A field whose text was
+// selected whole (Tab selects it just before leaving the other field brings
+// us here) stays so, and one that already shows the count is left alone:
+// the next digit typed replaces the count instead of going in front of it.
 void WriteCount(HWND dialog, int id, int count) {
-  char text[16];
+  HWND edit = GetDlgItem(dialog, id);
+  char text[16], shown[kCountTextLimit + 1] = {};
   std::snprintf(text, sizeof text, "%d", count);
-  SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  const int length =
+      static_cast<int>(SendMessageA(edit, WM_GETTEXT, sizeof shown, reinterpret_cast<LPARAM>(shown)));
+  if (std::strcmp(text, shown) == 0) return;
+  DWORD start = 0, end = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  if (length > 0 && start == 0 && end >= static_cast<DWORD>(length)) SendMessageA(edit, EM_SETSEL, 0, -1);
 }
 
 void WriteCounts(HWND dialog) {
@@ -27,10 +43,54 @@ void WriteCounts(HWND dialog) {
   WriteCount(dialog, kCount2Edit, g_scene.count2);
 }
 
+// Puts an up-down back in the middle of its range: every click then moves
+// it, and the way it moved tells which arrow was clicked, however many
+// clicks came before.
+int CentreSpin(HWND spin) {
+  const LRESULT range = SendMessageA(spin, UDM_GETRANGE, 0, 0);
+  const int middle = (static_cast<short>(LOWORD(range)) + static_cast<short>(HIWORD(range))) / 2;
+  SendMessageA(spin, UDM_SETPOS, 0, MAKELPARAM(middle, 0));
+  return middle;
+}
+
 int ReadCount(HWND dialog, int id) {
   char text[kCountTextLimit + 1] = {};
   SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return std::atoi(text);
+  // Leading blanks, a sign and digits, as atoi reads them; a number outside
+  // the integer range is unreadable (0) rather than wrapped.
+  errno = 0;
+  long long value = std::strtoll(text, nullptr, 10);
+  if (errno == ERANGE || value < INT_MIN || value > INT_MAX) return 0;
+  return static_cast<int>(value);
+}
+
+void ShowNotSaved(HWND dialog, LONG status) {
+  const char* reason;
+  char number[48];
+  switch (status) {
+    case ERROR_LOCK_VIOLATION:
+      reason = "Another program is saving its settings just now.";
+      break;
+    case ERROR_FILE_TOO_LARGE:
+      reason = "The settings file is too large.";
+      break;
+    case ERROR_ACCESS_DENIED:
+      reason = "The settings file cannot be written.";
+      break;
+    default:
+      std::snprintf(number, sizeof number, "The registry reported error %ld.", static_cast<long>(status));
+      reason = number;
+      break;
+  }
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "Orvanel Saver IV could not save the settings.\n\n%s\n\n"
+                "The dialog keeps your choices: press its OK button to try again, or Cancel to close it "
+                "without saving.",
+                reason);
+  char caption[64] = "";
+  GetWindowTextA(dialog, caption, sizeof caption);
+  MessageBoxA(dialog, text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace
@@ -53,6 +113,8 @@ void InitSettingsDialog(HWND dialog) {
   ReadSceneCounts(&g_scene.count1, &g_scene.count2);
   PreviewCounts(g_scene.count1, g_scene.count2, &st.shown1, &st.shown2);
   WriteCounts(dialog);
+  st.spinCentre1 = CentreSpin(GetDlgItem(dialog, kCount1Spin));
+  st.spinCentre2 = CentreSpin(GetDlgItem(dialog, kCount2Spin));
 
   MakeThumbnails(dialog);
   st.preview = GetDlgItem(dialog, kPreviewControl);
@@ -69,9 +131,12 @@ INT_PTR SettingsCommand(HWND dialog, WPARAM wParam) {
       HWND focus = GetFocus();
       int focused = focus && GetParent(focus) == dialog ? GetDlgCtrlID(focus) : 0;
       if (focused == kCount1Edit || focused == kCount2Edit) ValidateCounts(dialog, focused);
-      WriteSetting(kSpeedValue, st.speed);
-      WriteSetting(kSprite1CountValue, g_scene.count1);
-      WriteSetting(kSprite2CountValue, g_scene.count2);
+      const LONG saved = WriteSettings(st.speed, g_scene.count1, g_scene.count2);
+      if (saved != ERROR_SUCCESS) {
+        // The dialog stays open with the user's values: OK again, or Cancel.
+        ShowNotSaved(dialog, saved);
+        return 0;
+      }
       st.ending = true;
       return 0;
     }
@@ -132,20 +197,19 @@ INT_PTR SpeedScroll(WPARAM wParam, HWND scrollBar) {
 INT_PTR CountSpin(HWND dialog, WPARAM wParam, HWND control) {
   SettingsDialogState& st = g_settingsDialog;
   if (LOWORD(wParam) != SB_THUMBPOSITION) return 0;
-  // The up arrow lowers the position of an up-down in its default range.
   const int position = static_cast<short>(HIWORD(wParam));
-  int cause;
-  if (control == GetDlgItem(dialog, kCount1Spin)) {
-    g_scene.count1 = std::clamp(g_scene.count1 + (position > st.lastSpin1 ? -1 : 1), 0, 2);
-    st.lastSpin1 = position;
-    cause = kCount1Spin;
-  } else {
-    g_scene.count2 = std::clamp(g_scene.count2 + (position > st.lastSpin2 ? -1 : 1), 0, 10);
-    st.lastSpin2 = position;
-    cause = kCount2Spin;
-  }
+  const bool first = control == GetDlgItem(dialog, kCount1Spin);
+  int& count = first ? g_scene.count1 : g_scene.count2;
+  int& centre = first ? st.spinCentre1 : st.spinCentre2;
+  // The up arrow moves the position toward the upper end of the range (down,
+  // in the default range of 100 to 0).
+  const LRESULT range = SendMessageA(control, UDM_GETRANGE, 0, 0);
+  const int upper = static_cast<short>(LOWORD(range)), lower = static_cast<short>(HIWORD(range));
+  if (position != centre) count += (position > centre) == (upper > lower) ? 1 : -1;
+  count = std::clamp(count, 0, first ? 2 : 10);
+  centre = CentreSpin(control);
   WriteCounts(dialog);
-  ValidateCounts(dialog, cause);
+  ValidateCounts(dialog, first ? kCount1Spin : kCount2Spin);
   return 0;
 }
 

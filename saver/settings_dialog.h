@@ -26,7 +26,7 @@ constexpr int kThumbnail2Resource = 124;
 struct SettingsDialogState {
   int speed = 60;
   int shown1 = 0, shown2 = 0;
-  int lastSpin1 = 0, lastSpin2 = 0;
+  int spinCentre1 = 0, spinCentre2 = 0;  // where each up-down is put back after a click
   bool validating = false;
   bool ending = false;
   HWND preview = nullptr;

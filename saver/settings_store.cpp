@@ -7,9 +7,26 @@ namespace {
 char g_keyPath[260] = "";
 char g_keyClass[41] = "";
 
-bool OpenSettingsKey(HKEY* key) {
-  return RegCreateKeyExA(HKEY_CURRENT_USER, g_keyPath, 0, g_keyClass, 0, KEY_ALL_ACCESS, nullptr, key, nullptr) ==
-         ERROR_SUCCESS;
+LONG OpenSettingsKey(HKEY* key) {
+  return RegCreateKeyExA(HKEY_CURRENT_USER, g_keyPath, 0, g_keyClass, 0, KEY_ALL_ACCESS, nullptr, key,
+                         nullptr);
+}
+
+struct NamedValue {
+  LPCSTR name;
+  LONG value;
+};
+
+// One key handle for all of them: see WriteSettings.
+LONG WriteValues(const NamedValue* values, int count) {
+  HKEY key;
+  LONG status = OpenSettingsKey(&key);
+  if (status != ERROR_SUCCESS) return status;
+  for (int i = 0; i < count && status == ERROR_SUCCESS; ++i)
+    status = RegSetValueExA(key, values[i].name, 0, REG_DWORD,
+                            reinterpret_cast<const BYTE*>(&values[i].value), sizeof values[i].value);
+  RegCloseKey(key);
+  return status;
 }
 
 }  // namespace
@@ -22,7 +39,7 @@ void SelectSettingsKey(HWND window, LPCSTR keyPath) {
 
 LONG ReadSetting(LPCSTR valueName, LONG defaultValue) {
   HKEY key;
-  if (!OpenSettingsKey(&key)) return defaultValue;
+  if (OpenSettingsKey(&key) != ERROR_SUCCESS) return defaultValue;
   // The default sits in the buffer, so a shorter value of another type
   // replaces only its own bytes of it.
   LONG value = defaultValue;
@@ -33,10 +50,11 @@ LONG ReadSetting(LPCSTR valueName, LONG defaultValue) {
 }
 
 BOOL WriteSetting(LPCSTR valueName, LONG value) {
-  HKEY key;
-  if (!OpenSettingsKey(&key)) return FALSE;
-  LONG status =
-      RegSetValueExA(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
+  const NamedValue one = {valueName, value};
+  return WriteValues(&one, 1) == ERROR_SUCCESS;
+}
+
+LONG WriteSettings(LONG speed, LONG count1, LONG count2) {
+  const NamedValue all[] = {{kSpeedValue, speed}, {kSprite1CountValue, count1}, {kSprite2CountValue, count2}};
+  return WriteValues(all, 3);
 }

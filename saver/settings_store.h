@@ -15,3 +15,8 @@ constexpr int kDefaultSprite2Count = 5;
 void SelectSettingsKey(HWND window, LPCSTR keyPath);
 LONG ReadSetting(LPCSTR valueName, LONG defaultValue);
 BOOL WriteSetting(LPCSTR valueName, LONG value);
+// The three settings through one key handle, which the registry of hosts
+// without Win32 keeps to itself from the first write to the close: another
+// process's settings never land between them. ERROR_SUCCESS, or the first
+// failure (nothing after it is written).
+LONG WriteSettings(LONG speed, LONG count1, LONG count2);

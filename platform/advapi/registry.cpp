@@ -1,7 +1,9 @@
 // Registry keys and values under HKEY_CURRENT_USER, kept in the settings
 // file. Every call reads the file afresh, so keys see what other keys and
-// other processes stored. The other root keys are not kept: every call on
-// them fails with ERROR_ACCESS_DENIED.
+// other processes stored. A key handle that writes holds the settings lock
+// until it is closed: what one handle writes is not mixed with another
+// process's writes. The other root keys are not kept: every call on them
+// fails with ERROR_ACCESS_DENIED.
 #include <windows.h>
 
 #include <algorithm>
@@ -10,13 +12,11 @@
 #include <string>
 
 #include "advapi/registry_file.h"
+#include "advapi/registry_lock.h"
 #include "advapi/registry_store.h"
 #include "core/lifecycle.h"
 
 namespace {
-
-// Values beyond this are refused rather than written into the settings file.
-constexpr DWORD kMaxValueBytes = 16u << 20;
 
 struct OpenKey {
   std::string path;
@@ -27,7 +27,14 @@ std::map<HKEY, std::unique_ptr<OpenKey>>& OpenKeys() {
   return keys;
 }
 
-void CloseAllKeys() { OpenKeys().clear(); }
+void CloseAllKeys() {
+  OpenKeys().clear();
+  plat::ReleaseAllRegistryLocks();
+}
+
+// The handle that keeps the lock after a write: an open key; the root keys
+// are not closed, so a write through one lets the lock go at once.
+const void* LockHolder(HKEY key) { return OpenKeys().count(key) ? key : nullptr; }
 
 // The path of a handle: "" for HKEY_CURRENT_USER. False for other roots and
 // for handles that are not open.
@@ -145,7 +152,8 @@ LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserve
 LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
                               DWORD cbData) {
   if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
-  if (cbData > kMaxValueBytes) return ERROR_NOT_ENOUGH_MEMORY;
+  // Refused rather than written into the settings file, which would then be too large to read.
+  if (cbData > plat::kMaxRegistryFileBytes) return ERROR_NOT_ENOUGH_MEMORY;
   std::string path;
   LONG status = PathOf(hKey, &path);
   if (status != ERROR_SUCCESS) return status;
@@ -153,28 +161,34 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWO
   value.name = ValueName(lpValueName);
   value.type = dwType;
   if (cbData) value.data.assign(lpData, lpData + cbData);
-  return plat::UpdateRegistry([&](plat::RegDocument& document, bool* changed) -> LONG {
-    document.SetValue(path, value);
-    *changed = true;
-    return ERROR_SUCCESS;
-  });
+  return plat::UpdateRegistry(
+      [&](plat::RegDocument& document, bool* changed) -> LONG {
+        document.SetValue(path, value);
+        *changed = true;
+        return ERROR_SUCCESS;
+      },
+      LockHolder(hKey));
 }
 
 LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
   std::string path;
   LONG status = PathOf(hKey, &path);
   if (status != ERROR_SUCCESS) return status;
-  return plat::UpdateRegistry([&](plat::RegDocument& document, bool* changed) -> LONG {
-    *changed = document.DeleteValue(path, ValueName(lpValueName));
-    return *changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-  });
+  return plat::UpdateRegistry(
+      [&](plat::RegDocument& document, bool* changed) -> LONG {
+        *changed = document.DeleteValue(path, ValueName(lpValueName));
+        return *changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+      },
+      LockHolder(hKey));
 }
 
 LSTATUS WINAPI RegCloseKey(HKEY hKey) {
   if (hKey == HKEY_CURRENT_USER || hKey == HKEY_CLASSES_ROOT || hKey == HKEY_LOCAL_MACHINE ||
       hKey == HKEY_USERS)
     return ERROR_SUCCESS;
-  return OpenKeys().erase(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+  if (!OpenKeys().erase(hKey)) return ERROR_INVALID_HANDLE;
+  plat::ReleaseRegistryLock(hKey);
+  return ERROR_SUCCESS;
 }
 
 }  // extern "C"

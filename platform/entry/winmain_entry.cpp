@@ -50,7 +50,7 @@ const char kUsage[] =
     "  --windows95         behave as on the Windows 95 family (password handling)\n"
     "  --help              show this text\n"
     "\n"
-    "Exit codes: 0 done, 255 (-1) unknown mode or bad window id.\n";
+    "Exit codes: 0 done, 255 (-1) unknown mode or option, or bad window id.\n";
 
 // A window id as xscreensaver gives it: 0x-prefixed hex or decimal.
 bool ParseNativeId(const std::string& text, unsigned long long* id) {
@@ -125,6 +125,14 @@ int main(int argc, char** argv) {
   if (!host::ParseHostOptions(args, &options, &rest, &error)) {
     std::fprintf(stderr, "%s: %s (try --help)\n", options.programName.c_str(), error.c_str());
     return 2;
+  }
+  for (const std::string& arg : rest) {
+    // Modes are letters after "/" or "-"; a double-dash word left over is an
+    // option of ours misspelt (only its first letter would count as a mode).
+    if (arg.size() > 2 && arg.compare(0, 2, "--") == 0 && arg != kOwnWindow) {
+      std::fprintf(stderr, "%s: unknown option %s (try --help)\n", options.programName.c_str(), arg.c_str());
+      return 255;
+    }
   }
   if (!host::Init(options, &error)) {
     std::fprintf(stderr, "%s: %s\n", options.programName.c_str(), error.c_str());

@@ -86,8 +86,10 @@ HWND NextInGroup(HWND dlg, HWND from, bool previous) {
 
 void FocusControl(HWND dlg, HWND control) {
   if (!control) return;
-  SetFocus(control);
+  // Selected before it takes the focus, as on Windows: what the control that
+  // loses the focus does on leaving can still change the selection.
   if (SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(control, EM_SETSEL, 0, -1);
+  SetFocus(control);
   if (DialogData* d = DataOf(dlg)) d->savedFocus = control;
 }
 

@@ -38,6 +38,12 @@ WPARAM MouseKeys() {
   return flags;
 }
 
+bool IsKeyboardMessage(UINT message) {
+  return message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP ||
+         message == WM_CHAR;
+}
+
+// The window is chosen when the key is taken from the queue (RouteQueuedKeys).
 void Key(const HostEvent& e, bool down) {
   State& s = S();
   int vk = e.vk & 0xFF;
@@ -48,18 +54,15 @@ void Key(const HostEvent& e, bool down) {
   } else {
     s.keys[vk] &= ~0x80;
   }
-  HWND target = s.focus ? s.focus : s.active;
-  if (!target) return;
   bool alt = (s.keys[VK_MENU] & 0x80) || (vk == VK_MENU && !down);
-  // Alt combinations and F10 are system keys; so is every key when the
-  // active window has no focus window.
-  bool system = (alt && !(s.keys[VK_CONTROL] & 0x80)) || vk == VK_F10 || !s.focus;
-  UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+  // Alt combinations are system keys, marked by the context bit; with
+  // Control they are not (AltGr).
+  bool altSystem = alt && !(s.keys[VK_CONTROL] & 0x80);
   LPARAM lParam = 1 | (static_cast<LPARAM>(vk & 0xFF) << 16);
-  if (alt) lParam |= 1L << 29;
+  if (altSystem) lParam |= 1L << 29;
   if (wasDown || !down) lParam |= 1L << 30;
   if (!down) lParam |= static_cast<LPARAM>(1u << 31);
-  PostInputMessage(Make(target, message, static_cast<WPARAM>(vk), lParam, e.time));
+  PostInputMessage(Make(nullptr, down ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(vk), lParam, e.time));
 }
 
 void Mouse(const HostEvent& e) {
@@ -108,12 +111,9 @@ void Convert(const HostEvent& e) {
     case HostEvent::kKeyUp:
       Key(e, false);
       break;
-    case HostEvent::kChar: {
-      State& s = S();
-      HWND target = s.focus ? s.focus : s.active;
-      if (target) PostInputMessage(Make(target, WM_CHAR, static_cast<WPARAM>(e.vk & 0xFF), 1, e.time));
+    case HostEvent::kChar:
+      PostInputMessage(Make(nullptr, WM_CHAR, static_cast<WPARAM>(e.vk & 0xFF), 1, e.time));
       break;
-    }
     case HostEvent::kMouseMove:
     case HostEvent::kButtonDown:
     case HostEvent::kButtonUp:
@@ -225,6 +225,30 @@ UINT HeldEventKinds() {
     }
   }
   return kinds;
+}
+
+void RouteQueuedKeys() {
+  State& s = S();
+  HWND target = s.focus ? s.focus : s.active;
+  for (auto it = s.input.begin(); it != s.input.end();) {
+    if (!IsKeyboardMessage(it->message)) {
+      ++it;
+      continue;
+    }
+    if (!target) {
+      it = s.input.erase(it);  // no window of ours takes keys now
+      continue;
+    }
+    it->hwnd = target;
+    if (it->message != WM_CHAR) {
+      bool down = it->message == WM_KEYDOWN || it->message == WM_SYSKEYDOWN;
+      // F10 is a system key, and so is every key when the active window has
+      // no focus window.
+      bool system = (it->lParam & (1L << 29)) || it->wParam == VK_F10 || !s.focus;
+      it->message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+    }
+    ++it;
+  }
 }
 
 bool WatchdogDeadline(uint32_t* at) {

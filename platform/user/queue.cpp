@@ -58,6 +58,7 @@ MSG Make(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 bool PeekOnce(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
   State& s = S();
   if (TakeFrom(s.posted, out, filter, min, max, remove)) return true;
+  RouteQueuedKeys();
   if (TakeFrom(s.input, out, filter, min, max, remove)) {
     if (remove) TookInputMessage(*out);
     return true;

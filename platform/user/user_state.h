@@ -136,6 +136,10 @@ void ExposeScreenArea(const RECT& screenRect, HWND except);
 void PostInputMessage(const MSG& message);
 // Something of the QS_ kinds arrived: MsgWaitForMultipleObjects wakes for it.
 inline void NoteArrival(UINT kinds) { S().queueNews |= kinds; }
+// Keyboard input waits in the queue without a window and goes to the focus
+// (else the active window) as it is when the key is taken: keys typed ahead
+// reach the control that the keys before them gave the focus to.
+void RouteQueuedKeys();
 // Key state as the program sees it follows the input messages it takes.
 void TookInputMessage(const MSG& message);
 void PurgeMessagesOf(HWND hwnd);

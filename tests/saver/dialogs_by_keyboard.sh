@@ -78,6 +78,15 @@ pasted=$("$read_clipboard") || fail "nothing on the clipboard"
 keys Escape
 expect_saver_ends "Ctrl+C, Escape"
 
+# Keys typed ahead, with no pause between them, each reach the control the
+# keys before them gave the focus to.
+start_saver
+"$press" --no-gap "$title" Tab 1 Tab 7 Return || fail "found no window titled \"$title\" for keys typed ahead"
+expect_saver_ends "keys typed ahead"
+expect_value speed 100
+expect_value "sprite 1 count" 1
+expect_value "sprite 2 count" 7
+
 # The menu opens the About box from the keyboard (F10, Enter, Enter) without
 # the preview's loop taking the Enters as OK; Escape closes the box, then the
 # dialog.

@@ -206,4 +206,18 @@ TEST_F(SaverProgram, XscreensaverOptionsWithoutAUsableWindowFail) {
   }
 }
 
+TEST_F(SaverProgram, UnknownDoubleDashOptionsAreNamedOnStandardError) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--bogus"}, std::vector<std::string>{"--headless", "--settings=1", "/s"}}) {
+    ChildProcess saver;
+    ASSERT_TRUE(Start(&saver, args, "saver.err"));
+    ASSERT_TRUE(saver.WaitExit(kDeadlineMs));
+    EXPECT_EQ(saver.ExitCode(), 255);
+    const std::string option = args.size() == 1 ? args[0] : args[1];
+    const std::string errors = Errors("saver.err");
+    EXPECT_NE(errors.find("unknown option " + option), std::string::npos) << errors;
+    EXPECT_NE(errors.find("--help"), std::string::npos) << errors;
+  }
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <filesystem>
+
 #include "about_box.h"
 #include "dialog_script.h"
 #include "orvanel/headless.h"
@@ -121,6 +123,19 @@ TEST_F(SettingsDialog, TheCountTheUserTouchedWinsAndTheOtherMakesRoom) {
        read, PressButton(IDCANCEL)});
   EXPECT_EQ(count1, 0);
   EXPECT_EQ(count2, 9);
+
+  // Numbers beyond the integer range are as unreadable as letters; they
+  // must not wrap (4294967301 is 5 modulo 2^32).
+  for (const char* huge : {"4294967301", "-4294967295", "99999999999999999999"}) {
+    Store(60, 1, 9);
+    Run({[huge](HWND dialog) {
+           SetText(dialog, kCount2Edit, huge);
+           Leave(dialog, kCount2Edit, kSpeedScrollBar);
+         },
+         read, PressButton(IDOK)});
+    EXPECT_EQ(count2, 0) << huge;
+    ExpectStored(60, 1, 0);
+  }
 }
 
 TEST_F(SettingsDialog, TypedDigitsTakeEffectWhenTheFieldLosesTheFocus) {
@@ -173,6 +188,28 @@ TEST_F(SettingsDialog, TabMovesThroughTheControlsWhileThePreviewRuns) {
   ExpectStored(60, 2, 5);
 }
 
+TEST_F(SettingsDialog, DigitsTypedAfterTabReplaceTheCountTheOtherFieldRewrote) {
+  // Leaving count 1 rewrites both fields (here count 2 makes room: 9 becomes
+  // 8) just as Tab selects the whole of count 2; the digit typed next must
+  // replace that text, not go in front of it ("48").
+  Store(60, 1, 9);
+  EXPECT_EQ(Run({[](HWND) {
+              for (int vk : {VK_TAB, int{'2'}, VK_TAB, int{'4'}, VK_RETURN}) headless::PressKey(vk);
+            }}),
+            1);
+  ExpectStored(60, 2, 4);
+}
+
+TEST_F(SettingsDialog, KeysTypedAheadReachTheControlThatHasTheFocusByThen) {
+  // All keys arrive before the first is handled: each must still go to the
+  // control the keys before it moved the focus to.
+  EXPECT_EQ(Run({[](HWND) {
+              for (int vk : {VK_TAB, int{'2'}, VK_TAB, int{'7'}, VK_RETURN}) headless::PressKey(vk);
+            }}),
+            1);
+  ExpectStored(60, 2, 7);
+}
+
 TEST_F(SettingsDialog, TheMenuOpensTheAboutBoxFromTheKeyboard) {
   // The menu's Enters must not reach the preview loop, which reads Enter as OK.
   bool aboutOpen = false;
@@ -209,24 +246,62 @@ TEST_F(SettingsDialog, ThePreviewIsRebuiltOnlyWhenWhatItShowsChanges) {
   EXPECT_FALSE(keptAfterZero) << "0 + 6 shows 0 + 4 pictures";
 }
 
-TEST_F(SettingsDialog, EachUpArrowClickRaisesACountByOneUpToItsLimit) {
+TEST_F(SettingsDialog, EachArrowClickMovesACountByOneUpToItsLimitHoweverManyCameBefore) {
   Store(60, 0, 7);
   std::vector<int> counts1, counts2;
+  auto click = [](int spin, bool up, int times = 1) {
+    return [=](HWND dialog) {
+      for (int i = 0; i < times; ++i) dialogscript::ClickHalf(dialog, spin, up);
+    };
+  };
+  auto note = [&](HWND dialog) {
+    counts1.push_back(TextAsNumber(dialog, kCount1Edit));
+    counts2.push_back(TextAsNumber(dialog, kCount2Edit));
+  };
   std::vector<dialogscript::Step> steps;
-  for (int i = 0; i < 4; ++i) {
-    steps.push_back([](HWND dialog) { dialogscript::ClickHalf(dialog, kCount1Spin, true); });
-    steps.push_back([&](HWND dialog) { counts1.push_back(TextAsNumber(dialog, kCount1Edit)); });
-  }
-  for (int i = 0; i < 3; ++i) {
-    steps.push_back([](HWND dialog) { dialogscript::ClickHalf(dialog, kCount2Spin, false); });
-    steps.push_back([&](HWND dialog) { counts2.push_back(TextAsNumber(dialog, kCount2Edit)); });
-  }
-  steps.push_back(PressButton(IDOK));
-  Run(steps);
-  EXPECT_EQ(counts1, (std::vector<int>{1, 2, 2, 2}));
+  for (int i = 0; i < 4; ++i) steps.insert(steps.end(), {click(kCount1Spin, true), note});
   // The down arrow lowers a count one by one.
-  EXPECT_EQ(counts2, (std::vector<int>{6, 5, 4}));
-  ExpectStored(60, 2, 4);
+  for (int i = 0; i < 3; ++i) steps.insert(steps.end(), {click(kCount2Spin, false), note});
+  // More clicks than the up-down's range holds: its position stops at the
+  // end of the range long before the last of them.
+  steps.insert(steps.end(), {click(kCount1Spin, false, 102), click(kCount2Spin, false, 102), note,
+                             click(kCount1Spin, true), click(kCount2Spin, true), note, PressButton(IDOK)});
+  Run(steps);
+  EXPECT_EQ(counts1, (std::vector<int>{1, 2, 2, 2, 2, 2, 2, 0, 1}));
+  EXPECT_EQ(counts2, (std::vector<int>{7, 7, 7, 7, 6, 5, 4, 0, 1}));
+  ExpectStored(60, 1, 1);
+}
+
+TEST_F(SettingsDialog, ASaveThatFailsIsShownAndTheDialogKeepsItsValues) {
+  // A directory where the settings file should be: nothing can be saved.
+  const std::string file = testsupport::UseFreshConfigDir() + "/registry";
+  std::filesystem::remove(file);
+  std::filesystem::create_directories(file);
+  headless::ClearMessageBoxes();
+  testing::internal::CaptureStderr();
+  bool openAfterOk = false;
+  int count2AfterOk = -1;
+  EXPECT_EQ(Run({[](HWND dialog) {
+                   SetText(dialog, kCount2Edit, "8");
+                   Leave(dialog, kCount2Edit, kSpeedScrollBar);
+                   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                 },
+                 [&](HWND dialog) {
+                   openAfterOk = IsWindow(dialog) && !g_settingsDialog.ending;
+                   count2AfterOk = TextAsNumber(dialog, kCount2Edit);
+                 },
+                 PressButton(IDCANCEL)}),
+            1);
+  const std::string errors = testing::internal::GetCapturedStderr();
+  std::filesystem::remove(file);
+  EXPECT_TRUE(openAfterOk);
+  EXPECT_EQ(count2AfterOk, 8);
+  ASSERT_EQ(headless::MessageBoxes().size(), 1u);
+  const headless::MessageBoxRecord& box = headless::MessageBoxes()[0];
+  EXPECT_NE(box.text.find("could not save the settings"), std::string::npos) << box.text;
+  EXPECT_EQ(box.type & MB_ICONMASK, UINT(MB_ICONEXCLAMATION));
+  EXPECT_NE(box.owner, nullptr);
+  EXPECT_NE(errors.find("settings are not saved"), std::string::npos) << errors;
 }
 
 TEST_F(SettingsDialog, CancelWritesNothingAndStillReturnsOne) {

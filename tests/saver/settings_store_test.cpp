@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
-
+#include <sys/wait.h>
+#include <unistd.h>
 #include <windows.h>
 
 #include "settings_store.h"
@@ -50,6 +51,39 @@ TEST_F(SettingsStore, AValueLongerThanFourBytesReadsAsTheDefault) {
   RegCloseKey(key);
   EXPECT_EQ(ReadSetting("sprite 1 count", 1), 1);
   EXPECT_EQ(ReadSetting("sprite 2 count", 0x10005), 0x10007);
+}
+
+TEST_F(SettingsStore, ProcessesSavingAtOnceNeverMixTheirSettings) {
+  constexpr int kWriters = 4;
+  for (int round = 0; round < 10; ++round) {
+    // All start writing at the same moment: when the pipe closes.
+    int gate[2];
+    ASSERT_EQ(pipe(gate), 0);
+    pid_t writers[kWriters];
+    for (int i = 0; i < kWriters; ++i) {
+      writers[i] = fork();
+      ASSERT_GE(writers[i], 0);
+      if (writers[i] == 0) {
+        close(gate[1]);
+        char byte;
+        while (read(gate[0], &byte, 1) < 0) {
+        }
+        LONG value = 10 * round + i + 1;
+        _exit(WriteSettings(value, value, value) == ERROR_SUCCESS ? 0 : 1);
+      }
+    }
+    close(gate[0]);
+    close(gate[1]);
+    for (pid_t writer : writers) {
+      int status = 0;
+      ASSERT_EQ(waitpid(writer, &status, 0), writer);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const LONG speed = ReadSetting("speed", -1);
+    EXPECT_TRUE(speed > 10 * round && speed <= 10 * round + kWriters) << speed;
+    EXPECT_EQ(ReadSetting("sprite 1 count", -1), speed) << "round " << round;
+    EXPECT_EQ(ReadSetting("sprite 2 count", -1), speed) << "round " << round;
+  }
 }
 
 }  // namespace

@@ -36,6 +36,11 @@ typedef struct _SECURITY_ATTRIBUTES {
 #define REG_CREATED_NEW_KEY 0x00000001L
 #define REG_OPENED_EXISTING_KEY 0x00000002L
 
+// Failures of the settings file behind the registry.
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_LOCK_VIOLATION 33L
+#define ERROR_FILE_TOO_LARGE 223L
+
 #define KEY_QUERY_VALUE 0x0001
 #define KEY_SET_VALUE 0x0002
 #define KEY_CREATE_SUB_KEY 0x0004

@@ -1,8 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "advapi/registry_lock.h"
+#include "advapi/registry_paths.h"
 #include "orvanel/host.h"
 #include "support/host_fixture.h"
 
@@ -140,11 +145,15 @@ TEST_F(RegistryTest, QueriesReportTypeSizeAndShortBuffers) {
   EXPECT_EQ(RegQueryValueExA(key, "speed", nullptr, nullptr, buffer, nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(ReadDword(kKeyPath, "speed"), 250) << "stored as given, clamping is the reader's business";
 
-  std::vector<BYTE> huge((16u << 20) + 1, 0xAB);
-  EXPECT_EQ(RegSetValueExA(key, "huge", 0, REG_BINARY, huge.data(), static_cast<DWORD>(huge.size())),
-            ERROR_NOT_ENOUGH_MEMORY)
-      << "refused rather than written into the settings file";
-  EXPECT_EQ(RegQueryValueExA(key, "huge", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  // Refused rather than written into the settings file: the file would be
+  // too large to be read again (600 KB are written as 1.8 MB of hex digits).
+  for (size_t bytes : {size_t{16u << 20} + 1, size_t{600} << 10}) {
+    std::vector<BYTE> huge(bytes, 0xAB);
+    EXPECT_EQ(RegSetValueExA(key, "huge", 0, REG_BINARY, huge.data(), static_cast<DWORD>(huge.size())),
+              ERROR_NOT_ENOUGH_MEMORY)
+        << bytes;
+    EXPECT_EQ(RegQueryValueExA(key, "huge", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  }
 
   EXPECT_EQ(RegDeleteValueA(key, "Blob"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteValueA(key, "blob"), ERROR_FILE_NOT_FOUND);
@@ -248,6 +257,144 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
       EXPECT_EQ(ReadDword(kKeyPath, ("w" + std::to_string(writer) + "v" + std::to_string(i)).c_str()), i);
 }
 
+TEST_F(RegistryTest, AKeyThatWroteHoldsTheLockUntilItIsClosed) {
+  // So that the values written through one handle reach the file with no
+  // other process's values between them.
+  HKEY first = Create(kKeyPath), second = Create(kKeyPath);
+  auto lockedElsewhere = [this] {
+    int fd = open((dir_ + "/registry.lock").c_str(), O_RDWR | O_CLOEXEC);
+    bool locked = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0;
+    if (fd >= 0) close(fd);
+    return locked;
+  };
+  EXPECT_FALSE(lockedElsewhere()) << "opening a key takes no lock";
+  ASSERT_EQ(SetDword(first, "speed", 1), ERROR_SUCCESS);
+  EXPECT_TRUE(lockedElsewhere());
+  ASSERT_EQ(SetDword(second, "speed", 2), ERROR_SUCCESS) << "keys of one process share the lock";
+  RegCloseKey(first);
+  EXPECT_TRUE(lockedElsewhere()) << "the second key still holds it";
+  RegCloseKey(second);
+  EXPECT_FALSE(lockedElsewhere());
+  EXPECT_EQ(ReadDword(kKeyPath, "speed"), 2);
+}
+
+TEST_F(RegistryTest, ALockHeldElsewhereIsWaitedForABoundedTime) {
+  HKEY key = Create(kKeyPath);
+  ASSERT_EQ(SetDword(key, "speed", 42), ERROR_SUCCESS);
+  RegCloseKey(key);
+  const std::string before = FileText();
+  // Another process holding the lock (a lock of its own open file counts as one).
+  int other = open((dir_ + "/registry.lock").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(flock(other, LOCK_EX), 0);
+  const uint32_t wait = plat::RegistryLockWait();
+  plat::SetRegistryLockWait(50);
+  testing::internal::CaptureStderr();
+  key = Create(kKeyPath);
+  EXPECT_EQ(SetDword(key, "speed", 7), ERROR_LOCK_VIOLATION);
+  HKEY fresh = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &fresh, nullptr),
+            ERROR_LOCK_VIOLATION);
+  const std::string errors = testing::internal::GetCapturedStderr();
+  plat::SetRegistryLockWait(wait);
+  EXPECT_NE(errors.find("in use by another process"), std::string::npos) << errors;
+  EXPECT_EQ(FileText(), before);
+  EXPECT_EQ(ReadDword(kKeyPath, "speed"), 42) << "reads do not wait";
+  close(other);
+  EXPECT_EQ(SetDword(key, "speed", 7), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(ReadDword(kKeyPath, "speed"), 7);
+}
+
+TEST_F(RegistryTest, TemporaryFilesOfKilledWritersAreRemoved) {
+  std::filesystem::create_directories(dir_);
+  const std::vector<std::string> stale = {"registry.tmp-4194303", "registry.tmp-1"};
+  const std::vector<std::string> others = {"registry.tmp-12.bak", "registry.tmp-", "notes.tmp-5"};
+  for (const auto& names : {stale, others})
+    for (const std::string& name : names) std::ofstream(dir_ + "/" + name) << "half a file";
+  HKEY key = Create(kKeyPath);
+  ASSERT_EQ(SetDword(key, "speed", 1), ERROR_SUCCESS);
+  RegCloseKey(key);
+  for (const std::string& name : stale) EXPECT_FALSE(std::filesystem::exists(dir_ + "/" + name)) << name;
+  for (const std::string& name : others) EXPECT_TRUE(std::filesystem::exists(dir_ + "/" + name)) << name;
+}
+
+TEST_F(RegistryTest, AFileOverOneMegabyteIsNeitherReadNorReplaced) {
+  std::string big = "[Software\\Quillmoor\\Orvanel_IV]\nspeed=dword:77\n";
+  big += "; " + std::string((1u << 20) - big.size(), 'x') + "\n";
+  WriteFile(big);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ReadDword(kKeyPath, "speed"), -1);
+  HKEY key = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_FILE_TOO_LARGE);
+  const std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(errors.find("larger than 1 MB"), std::string::npos) << errors;
+  EXPECT_TRUE(FileText() == big) << "the file was changed";
+}
+
+TEST_F(RegistryTest, ALinkedSettingsFileIsWrittenThroughToItsTarget) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* name;
+    std::string link;  // what the link at the settings file says
+    std::string target;
+  } cases[] = {
+      {"absolute", dir_ + "/dotfiles/registry", dir_ + "/dotfiles/registry"},
+      {"relative", "../dotfiles/orvanel", dir_ + "/dotfiles/orvanel"},
+      {"not there yet", "../dotfiles/new", dir_ + "/dotfiles/new"},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ + "/config");
+    fs::create_directories(dir_ + "/dotfiles");
+    if (std::string(c.name) != "not there yet") std::ofstream(c.target) << "[Other]\nkept=dword:3\n";
+    fs::create_symlink(c.link, dir_ + "/config/registry");
+    dir_ += "/config";
+    Start();
+    HKEY key = Create(kKeyPath);
+    EXPECT_EQ(SetDword(key, "speed", 55), ERROR_SUCCESS) << c.name;
+    RegCloseKey(key);
+    EXPECT_TRUE(fs::is_symlink(File())) << c.name << ": the link was replaced";
+    EXPECT_EQ(ReadDword(kKeyPath, "speed"), 55) << c.name;
+    std::ifstream in(c.target);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("speed=dword:55"), std::string::npos) << c.name << ": " << text;
+    dir_.resize(dir_.size() - 7);
+  }
+  // A loop of links is refused, not followed for ever.
+  fs::remove_all(dir_);
+  fs::create_directories(dir_);
+  fs::create_symlink("registry", File());
+  Start();
+  testing::internal::CaptureStderr();
+  HKEY key = nullptr;
+  EXPECT_NE(
+      RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("loop"), std::string::npos);
+}
+
+TEST(RegistryPlace, WithoutAHomeTheDatabaseNamesItElseNothingIsWritten) {
+  struct Case {
+    const char *configured, *xdg, *home, *passwordHome, *expected;
+  } cases[] = {
+      {"/etc/x", "/xdg", "/home/a", "/home/b", "/etc/x"},
+      {"", "/xdg", "/home/a", "/home/b", "/xdg/orvanel-saver"},
+      {"", "relative", "/home/a", "/home/b", "/home/a/.config/orvanel-saver"},
+      {"", nullptr, nullptr, "/home/b", "/home/b/.config/orvanel-saver"},
+      {"", "", "", "/home/b", "/home/b/.config/orvanel-saver"},
+      {"", nullptr, "relative", "/home/b", "/home/b/.config/orvanel-saver"},
+      {"", nullptr, nullptr, nullptr, ""},  // the working directory is no home
+      {"", nullptr, "", "", ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(plat::ChooseConfigDirectory(c.configured, c.xdg, c.home, c.passwordHome), c.expected)
+        << "home " << (c.home ? c.home : "(unset)");
+}
+
 TEST_F(RegistryTest, FileLivesUnderXdgConfigHomeByDefault) {
   const char* saved = std::getenv("XDG_CONFIG_HOME");
   std::string savedValue = saved ? saved : "";
@@ -320,12 +467,21 @@ TEST_F(RegistryTest, TruncatedAndJunkFilesReadAsWhatIsLeft) {
 
 TEST_F(RegistryTest, UnreadableFileIsNeverReplaced) {
   std::filesystem::create_directories(File());  // a directory where the file should be
+  testing::internal::CaptureStderr();
   EXPECT_EQ(ReadDword(kKeyPath, "speed"), -1);
   HKEY key = nullptr;
   EXPECT_EQ(
       RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
       ERROR_ACCESS_DENIED);
   EXPECT_TRUE(std::filesystem::is_directory(File()));
+  // Said once for the reads and once for the write, with the reason.
+  const std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(errors.find(File() + "\": Is a directory; it is left as it is and not used"), std::string::npos)
+      << errors;
+  EXPECT_NE(errors.find("Is a directory; it is left as it is and the settings are not saved"),
+            std::string::npos)
+      << errors;
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2) << errors;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // there one after another through XTest. A key is a keysym, or keysyms joined
 // by '+' held down together (Control_L+c). A user at the keyboard, for
 // message box and dialog tests.
+// press_key_in_window --no-gap TITLE KEY...: the same with no pause between
+// the keys, as a fast typist or xdotool --delay 0 sends them.
 // press_key_in_window --until-gone TITLE: waits (up to 20 s) until no viewable
 // window has that title; 0 when it went, 1 when it stayed. --until-shown
 // TITLE waits (up to 20 s) for one; 0 when it came.
@@ -51,6 +53,11 @@ int main(int argc, char** argv) {
     XCloseDisplay(display);
     return reached ? 0 : 1;
   }
+  const bool noGap = std::strcmp(argv[1], "--no-gap") == 0;
+  if (noGap) {
+    ++argv;
+    if (--argc < 3) return 2;
+  }
   for (int i = 2; i < argc; ++i)
     for (KeySym key : Chord(argv[i]))
       if (key == NoSymbol) return 2;
@@ -63,7 +70,7 @@ int main(int argc, char** argv) {
     XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
     for (int i = 2; i < argc; ++i) {
       // A user's pace: each key is handled before the next one comes.
-      if (i > 2) std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      if (i > 2 && !noGap) std::this_thread::sleep_for(std::chrono::milliseconds(150));
       Press(display, Chord(argv[i]));
     }
   }
