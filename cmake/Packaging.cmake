@@ -1,7 +1,8 @@
 # What a Linux install holds besides the saver itself (saver/CMakeLists.txt
 # puts it where xscreensaver looks for hacks): mtool, the manual pages, the
 # documentation with its copyright and changelog; and the Debian package
-# made of all of it by CPack (scripts/package).
+# made of all of it by CPack (scripts/package). They are optional, so that
+# installing a tree where only the saver was built installs the saver.
 if(WIN32)
   return()
 endif()
@@ -10,7 +11,7 @@ include(GNUInstallDirs)
 set(ORVANEL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/orvanel-saver)
 
 if(TARGET mtool)
-  install(TARGETS mtool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS mtool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
 endif()
 
 # Debian keeps manual pages, changelogs and long documents gzip-compressed
@@ -30,7 +31,7 @@ orvanel_gzip(${PROJECT_SOURCE_DIR}/README.md README.md.gz)
 orvanel_gzip(${PROJECT_SOURCE_DIR}/docs/behaviour.md behaviour.md.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${packaging_out}/changelog.gz
               ${packaging_out}/README.md.gz ${packaging_out}/behaviour.md.gz
-        DESTINATION ${ORVANEL_DOC_DIR})
+        DESTINATION ${ORVANEL_DOC_DIR} OPTIONAL)
 
 find_program(SCDOC scdoc)
 if(SCDOC)
@@ -41,8 +42,8 @@ if(SCDOC)
                        DEPENDS ${source} VERBATIM)
     list(APPEND packaging_files ${packaging_out}/${page}.gz)
   endforeach()
-  install(FILES ${packaging_out}/orvanel-saver.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-  install(FILES ${packaging_out}/mtool.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${packaging_out}/orvanel-saver.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 OPTIONAL)
+  install(FILES ${packaging_out}/mtool.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
 else()
   message(STATUS "scdoc not found: no manual pages (scripts/install-deps --package)")
 endif()
