@@ -131,10 +131,11 @@ bool TakeSaverOptions(std::vector<std::string>* args, std::vector<std::string>* 
       continue;
     }
     std::string value;
-    bool inlineValue = name.find('=') != std::string::npos;
+    const size_t equals = name.find('=');
+    const bool inlineValue = equals != std::string::npos;
     if (inlineValue) {
-      value = name.substr(name.find('=') + 1);
-      name.resize(name.find('='));
+      value = name.substr(equals + 1);
+      name.resize(equals);
     }
     if (name != "speed" && name != "count1" && name != "count2") {
       out.push_back(arg);
