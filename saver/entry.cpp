@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "password.h"
+#include "run_settings.h"
 #include "saver_state.h"
 #include "saver_window.h"
 #include "settings_dialog.h"
@@ -18,6 +21,8 @@ bool IsWindows95Family() {
 int RunSettingsDialog(HWND owner) {
   BOOL registered = RegisterDialogClasses(g_saver.instance);
   if (!registered) return registered;
+  // The dialog shows and stores the stored settings, never those of one run.
+  ClearRunSettings();
   // The dialog's up-down controls need their class before the dialog is made.
   INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&controls);
@@ -95,5 +100,10 @@ void SaverEntry() {
   startup.cb = sizeof startup;
   GetStartupInfoA(&startup);
   int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
-  ExitProcess(static_cast<UINT>(DispatchMode(GetModuleHandleA(nullptr), p, show)));
+  int result = -1;
+  {
+    std::string mode;
+    if (TakeRunSettings(p, &mode)) result = DispatchMode(GetModuleHandleA(nullptr), mode.c_str(), show);
+  }
+  ExitProcess(static_cast<UINT>(result));
 }

@@ -6,6 +6,7 @@
 #include "frame_wait.h"
 #include "media/image_flic.h"
 #include "saver_state.h"
+#include "run_settings.h"
 #include "saver_window.h"
 #include "scene_random.h"
 #include "settings_store.h"
@@ -74,8 +75,8 @@ void FrameSize(const mSpriteImage* picture, int* width, int* height) {
 }  // namespace
 
 void ReadSceneCounts(int* count1, int* count2) {
-  *count1 = std::clamp<int>(ReadSetting(kSprite1CountValue, kDefaultSprite1Count), 0, 2);
-  *count2 = std::clamp<int>(ReadSetting(kSprite2CountValue, kDefaultSprite2Count), 0, 10);
+  *count1 = std::clamp<int>(ReadRunSetting(kSprite1CountValue, kDefaultSprite1Count), 0, 2);
+  *count2 = std::clamp<int>(ReadRunSetting(kSprite2CountValue, kDefaultSprite2Count), 0, 10);
   if (*count1 + *count2 > 10) {
     *count1 = kDefaultSprite1Count;
     *count2 = kDefaultSprite2Count;
@@ -169,7 +170,7 @@ void BuildScene(HWND window, HINSTANCE instance) {
     for (int i = 1; i < front; ++i) CreateCopyPicture(slot, slot + i, slot + i);
   }
 
-  g_scene.speed = ClampSpeed(ReadSetting(kSpeedValue, kDefaultSpeed));
+  g_scene.speed = ClampSpeed(ReadRunSetting(kSpeedValue, kDefaultSpeed));
 }
 
 void MovePicture(MotionRecord* record) {

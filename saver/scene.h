@@ -44,8 +44,8 @@ void StepScene();
 void RunAnimation(HWND window);
 void TearDownScene();
 
-// Reads the two counts with their clamps: 0..2 and 0..10, both back to 1 and
-// 5 when they add up to more than 10.
+// Reads the two counts (given for this run, else stored) with their clamps:
+// 0..2 and 0..10, both back to 1 and 5 when they add up to more than 10.
 void ReadSceneCounts(int* count1, int* count2);
 // Pictures to show in a window smaller than the desktop: at most one of kind
 // 1 and four in all.

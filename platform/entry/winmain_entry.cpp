@@ -37,6 +37,15 @@ const char kUsage[] =
     "  -root, --root              draw into the window named by $XSCREENSAVER_WINDOW\n"
     "  -window-id, --window-id ID draw into the window ID (decimal or 0x hex)\n"
     "  -window, --window          draw into a window of its own\n"
+    "  --settings                 open the settings dialog (as /c)\n"
+    "\n"
+    "Settings for this run only (the stored ones stay as they are; the\n"
+    "settings dialog ignores these):\n"
+    "  --speed N    10 (slow) to 100 (fast); stored default 60\n"
+    "  --count1 N   balloons, 0 to 2; stored default 1\n"
+    "  --count2 N   airships, 0 to 10; stored default 5\n"
+    "  Values out of range are clamped; more than 10 pictures in all fall back\n"
+    "  to 1 and 5.\n"
     "\n"
     "Options:\n"
     "  --headless[=WxHxD]  use the virtual screen (default 1920x1080x24; D 8 is a\n"
@@ -105,6 +114,47 @@ bool TranslateHackOptions(std::vector<std::string>* args, std::string* error) {
   return true;
 }
 
+// The saver's own options (settings for one run, and --settings) are read by
+// the saver from its command line; here they are checked and set aside so
+// that they reach it whole, after the mode.
+bool TakeSaverOptions(std::vector<std::string>* args, std::vector<std::string>* saverArgs, std::string* error) {
+  auto isWholeNumber = [](const std::string& text) {
+    size_t digits = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    return text.size() > digits && text.find_first_not_of("0123456789", digits) == std::string::npos;
+  };
+  std::vector<std::string> out;
+  for (size_t i = 0; i < args->size(); ++i) {
+    const std::string& arg = (*args)[i];
+    std::string name = arg.substr(arg.compare(0, 2, "--") == 0 ? 2 : arg.compare(0, 1, "-") == 0 ? 1 : arg.size());
+    if (name == "settings") {
+      saverArgs->push_back(arg);
+      continue;
+    }
+    std::string value;
+    const size_t equals = name.find('=');
+    const bool inlineValue = equals != std::string::npos;
+    if (inlineValue) {
+      value = name.substr(equals + 1);
+      name.resize(equals);
+    }
+    if (name != "speed" && name != "count1" && name != "count2") {
+      out.push_back(arg);
+      continue;
+    }
+    saverArgs->push_back(arg);
+    if (!inlineValue && i + 1 < args->size()) {
+      value = (*args)[++i];
+      saverArgs->push_back(value);
+    }
+    if (!isWholeNumber(value)) {
+      *error = "--" + name + " needs a whole number";
+      return false;
+    }
+  }
+  *args = out;
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -117,6 +167,11 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
+  }
+  std::vector<std::string> saverArgs;
+  if (!TakeSaverOptions(&args, &saverArgs, &error)) {
+    std::fprintf(stderr, "%s: %s (try --help)\n", options.programName.c_str(), error.c_str());
+    return 2;
   }
   if (!TranslateHackOptions(&args, &error)) {
     std::fprintf(stderr, "%s: %s\n", options.programName.c_str(), error.c_str());
@@ -139,6 +194,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::string arguments;
+  rest.insert(rest.end(), saverArgs.begin(), saverArgs.end());
   for (std::string& arg : rest) {
     if (arg == kOwnWindow) {
       // As xscreensaver's hacks do by default, about a quarter of a common screen.
