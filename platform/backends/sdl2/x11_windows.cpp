@@ -2,6 +2,9 @@
 
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <errno.h>
+
+#include <cstdio>
 
 namespace plat::sdl {
 namespace {
@@ -28,7 +31,13 @@ int TolerantHandler(Display* display, XErrorEvent* error) {
   // because the window had gone.
   bool contextNeverMade = error->error_code == BadGC && error->request_code == kFreeGcRequest;
   if (windowGone || focusRefused || contextNeverMade) return 0;
-  return g_previousHandler ? g_previousHandler(display, error) : 0;
+  // Xlib's own handler would end the program for it; a screen saver that
+  // drew one request too many is better off going on.
+  char text[160] = "";
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  std::fprintf(stderr, "%s: X error ignored: %s (request %d.%d)\n", program_invocation_short_name, text,
+               error->request_code, error->minor_code);
+  return 0;
 }
 
 // Runs the requests made between Begin and End synchronously and tells
@@ -85,6 +94,21 @@ void X11RemoveErrorTolerance() {
   XSetErrorHandler(g_previousHandler);
   g_previousHandler = nullptr;
   g_installed = false;
+}
+
+bool X11Attempt(_XDisplay* display, const std::function<void()>& requests) {
+  if (!display) return false;
+  ErrorTrap trap(display);
+  requests();
+  return !trap.Failed();
+}
+
+int X11ConnectionFd(_XDisplay* display) { return display ? ConnectionNumber(display) : -1; }
+
+bool X11EventsWaiting(_XDisplay* display) { return display && XEventsQueued(display, QueuedAlready) > 0; }
+
+void X11Flush(_XDisplay* display) {
+  if (display) XFlush(display);
 }
 
 bool X11WindowScreenRect(_XDisplay* display, uint64_t id, RECT* screenRect) {
@@ -179,11 +203,17 @@ void X11Sync(_XDisplay* display) {
   if (display) XSync(display, False);
 }
 
+const XEvent* X11EventOf(const SDL_Event& event) {
+  if (event.type != SDL_SYSWMEVENT || !event.syswm.msg || event.syswm.msg->subsystem != SDL_SYSWM_X11)
+    return nullptr;
+  return &event.syswm.msg->msg.x11.event;
+}
+
 X11Notice X11DecodeNotice(const SDL_Event& event) {
   X11Notice notice;
-  if (event.type != SDL_SYSWMEVENT || !event.syswm.msg || event.syswm.msg->subsystem != SDL_SYSWM_X11)
-    return notice;
-  const XEvent& xevent = event.syswm.msg->msg.x11.event;
+  const XEvent* x = X11EventOf(event);
+  if (!x) return notice;
+  const XEvent& xevent = *x;
   if (xevent.type == DestroyNotify) {
     notice.kind = X11Notice::kDestroyed;
     notice.window = xevent.xdestroywindow.window;

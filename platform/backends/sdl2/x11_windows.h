@@ -8,8 +8,10 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
 
 struct _XDisplay;  // Xlib's Display
+union _XEvent;
 
 namespace plat::sdl {
 
@@ -18,11 +20,21 @@ _XDisplay* X11DisplayOf(SDL_Window* window);
 // The X11 id of an SDL window.
 uint64_t X11WindowOf(SDL_Window* window);
 
-// While installed, errors about windows that are gone (BadWindow,
-// BadDrawable, and BadMatch from focus changes) are ignored instead of
-// ending the program: a foreign window may be destroyed at any time.
+// While installed, no X error ends the program: errors about windows that
+// are gone (BadWindow, BadDrawable, and BadMatch from focus changes) are
+// ignored, as a foreign window may be destroyed at any time, and others are
+// reported on stderr. Stays installed until the display is closed.
 void X11InstallErrorTolerance();
 void X11RemoveErrorTolerance();
+
+// Runs requests synchronously under the error tolerance; false when any of
+// them failed.
+bool X11Attempt(_XDisplay* display, const std::function<void()>& requests);
+// The connection's file descriptor, and whether events wait unread in
+// Xlib's own queue (no request to the server).
+int X11ConnectionFd(_XDisplay* display);
+bool X11EventsWaiting(_XDisplay* display);
+void X11Flush(_XDisplay* display);
 
 // Client area of a window on the screen. False (never an X error) for an id
 // that names no window.
@@ -53,5 +65,7 @@ struct X11Notice {
   int width = 0, height = 0;
 };
 X11Notice X11DecodeNotice(const SDL_Event& event);
+// The X event behind an SDL_SYSWMEVENT, or null.
+const _XEvent* X11EventOf(const SDL_Event& event);
 
 }  // namespace plat::sdl
