@@ -120,7 +120,7 @@ class SaverOnX : public ::testing::Test {
 
     saver->Signal(SIGTERM);
     ASSERT_TRUE(saver->WaitExit(kDeadlineMs)) << "SIGTERM did not end the saver";
-    EXPECT_EQ(saver->ExitCode(), 0) << SaverErrors();
+    EXPECT_EQ(saver->EndSignal(), SIGTERM) << "exit code " << saver->ExitCode() << "; " << SaverErrors();
     EXPECT_TRUE(Children(host).empty()) << "the saver's window stayed behind";
   }
 
