@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
   for (std::string& arg : rest) {
     if (arg == kOwnWindow) {
       // As xscreensaver's hacks do by default, about a quarter of a common screen.
-      uint64_t window = host::CreatePlainWindow(640, 480, options.programName);
+      uint64_t window = host::CreatePlainWindow(640, 480, options.programTitle);
       if (!window) {
         std::fprintf(stderr, "%s: cannot open a window of its own\n", options.programName.c_str());
         host::Shutdown();

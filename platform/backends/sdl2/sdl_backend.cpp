@@ -117,7 +117,7 @@ bool SdlBackend::ForeignWindowRect(uint64_t id, RECT* screenRect) {
 }
 
 uint64_t SdlBackend::CreatePlainWindow(int width, int height, const std::string& title) {
-  return X11CreateTopLevel(display_, width, height, title.c_str());
+  return X11CreateTopLevel(display_, width, height, title.c_str(), options_.programName.c_str());
 }
 
 void SdlBackend::SetCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }

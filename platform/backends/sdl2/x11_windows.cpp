@@ -1,10 +1,16 @@
 #include "backends/sdl2/x11_windows.h"
 
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <errno.h>
+#include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace plat::sdl {
 namespace {
@@ -145,7 +151,7 @@ uint64_t X11CreateChild(_XDisplay* display, uint64_t parent, int x, int y, int w
   return child;
 }
 
-uint64_t X11CreateTopLevel(_XDisplay* display, int width, int height, const char* title) {
+uint64_t X11CreateTopLevel(_XDisplay* display, int width, int height, const char* title, const char* programName) {
   if (!display) return 0;
   ErrorTrap trap(display);
   int screen = DefaultScreen(display);
@@ -155,6 +161,17 @@ uint64_t X11CreateTopLevel(_XDisplay* display, int width, int height, const char
                                       BlackPixel(display, screen), BlackPixel(display, screen));
   if (trap.Failed() || window == 0) return 0;
   XStoreName(display, window, title);
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
+                  XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(title), static_cast<int>(std::strlen(title)));
+  XSetIconName(display, window, programName);
+  std::string name = programName, className = programName;
+  if (!className.empty()) className[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(className[0])));
+  XClassHint classHint = {name.data(), className.data()};
+  XSetClassHint(display, window, &classHint);
+  long pid = static_cast<long>(getpid());
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&pid), 1);
   // The window manager asks rather than cutting the whole connection off.
   Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(display, window, &deleteWindow, 1);

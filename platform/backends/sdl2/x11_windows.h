@@ -44,10 +44,11 @@ bool X11WindowExists(_XDisplay* display, uint64_t id);
 // A child window of parent at (x, y) in the parent's client area, with
 // structure and expose events selected, mapped when visible. 0 on failure.
 uint64_t X11CreateChild(_XDisplay* display, uint64_t parent, int x, int y, int width, int height, bool visible);
+// A mapped top-level window of our own outside SDL, titled and classed as
+// window managers expect (class: programName, and the same capitalised);
+// its close box destroys it (see X11DecodeNotice). 0 when it cannot be made.
+uint64_t X11CreateTopLevel(_XDisplay* display, int width, int height, const char* title, const char* programName);
 // Structure events of a foreign window: its resizes and its destruction.
-// A mapped top-level window of our own outside SDL; its close box destroys
-// it (see X11DecodeNotice). 0 when it cannot be made.
-uint64_t X11CreateTopLevel(_XDisplay* display, int width, int height, const char* title);
 void X11WatchWindow(_XDisplay* display, uint64_t id);
 void X11UnwatchWindow(_XDisplay* display, uint64_t id);
 // What SDL must see of a window it wraps: resizes, exposes, focus.

@@ -25,6 +25,7 @@ struct Options {
                                // FindWindowA of other processes; "" = "headless"
   std::string configDir;       // settings directory; "" = $XDG_CONFIG_HOME/orvanel-saver
   std::string programName = "orvanel-saver";
+  std::string programTitle = "Orvanel Saver IV";  // title of a window of its own (--window)
 };
 
 // Starts the Win32 layer with the given options. Later calls replace the
