@@ -212,6 +212,22 @@ TEST_F(SaverOnX, FullScreenCoversTheScreenAndEndsOnAKey) {
   EXPECT_EQ(saver.ExitCode(), 0) << SaverErrors();
 }
 
+TEST_F(SaverOnX, EveryStartReachesTheDisplayAndANamedDisplayThatIsNotThereIsAnError) {
+  // Each start opens the display and looks for the window given, which is
+  // none: 255. A start that could not use the display would say so and end with 1.
+  for (int start = 0; start < 40; ++start) {
+    ChildProcess saver;
+    ASSERT_TRUE(StartSaver(&saver, {"/p", "1"}));
+    ASSERT_TRUE(saver.WaitExit(kDeadlineMs));
+    ASSERT_EQ(saver.ExitCode(), 255) << "start " << start << ": " << SaverErrors();
+  }
+  ChildProcess saver;
+  ASSERT_TRUE(StartSaver(&saver, {"/s"}, {"DISPLAY=:4711"}));
+  ASSERT_TRUE(saver.WaitExit(kDeadlineMs)) << "it ran without its display";
+  EXPECT_EQ(saver.ExitCode(), 1);
+  EXPECT_NE(SaverErrors().find("\":4711\""), std::string::npos) << SaverErrors();
+}
+
 TEST_F(SaverOnX, HostWindowDestroyedWhileTheSaverDrawsNeverEndsItWithAnXError) {
   // As xscreensaver does: the window goes, and SIGTERM follows (at once, or
   // after the saver has seen the window go).
