@@ -29,10 +29,13 @@ namespace {
 // Longest wait for the server to read an image before asking it outright.
 constexpr uint32_t kIdleWaitMs = 250;
 
-// Pixels of the visual are 0x00RRGGBB words in our byte order.
+// Pixels of the visual are 0x00RRGGBB words in our byte order. SDL makes
+// its windows DirectColor where it can, with a colour map that passes each
+// value through as it is: those hold the same words.
 bool HoldsXrgb(const XWindowAttributes& attributes) {
   const Visual* visual = attributes.visual;
-  return visual && visual->c_class == TrueColor && (attributes.depth == 24 || attributes.depth == 32) &&
+  bool direct = visual && (visual->c_class == TrueColor || visual->c_class == DirectColor);
+  return direct && (attributes.depth == 24 || attributes.depth == 32) &&
          visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
 }
 
@@ -84,7 +87,7 @@ std::unique_ptr<X11Framebuffer> X11Framebuffer::Create(_XDisplay* display, uint6
 
 bool X11Framebuffer::AttachShared(const Format& format) {
   // A server on another machine cannot see our memory: the attach fails.
-  if (!XShmQueryExtension(display_) || std::getenv("ORVANEL_NO_SHM")) return false;
+  if (!XShmQueryExtension(display_)) return false;
   auto segment = std::make_unique<SharedSegment>();
   XImage* image = XShmCreateImage(display_, format.visual, static_cast<unsigned>(format.depth), ZPixmap, nullptr,
                                   &segment->info, static_cast<unsigned>(width_), static_cast<unsigned>(height_));
