@@ -94,6 +94,8 @@ bool SdlBackend::Start(std::string* error) {
   if (probe) SDL_DestroyWindow(probe);
   if (!display_) return fail("no X11 connection behind SDL");
   X11InstallErrorTolerance();
+  rootWindow_ = X11RootWindow(display_);
+  X11WatchWindow(display_, rootWindow_);
   // X events of foreign windows reach us as SDL_SYSWMEVENT; the server's
   // notes about finished images are taken as SDL reads them.
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);

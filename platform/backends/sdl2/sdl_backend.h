@@ -138,6 +138,7 @@ class SdlBackend : public Backend {
   int screenHeight_ = 0;
   int depth_ = 24;
   _XDisplay* display_ = nullptr;
+  uint64_t rootWindow_ = 0;  // watched: its size is the screen's
   std::vector<std::unique_ptr<SdlWindow>> windows_;  // bottom to top
   std::vector<SDL_Rect> rectScratch_;
   std::vector<RECT> clippedScratch_;

@@ -235,6 +235,11 @@ void SdlBackend::TranslateWindowEvent(const SDL_WindowEvent& sdlEvent) {
 void SdlBackend::TranslateForeignNotice(const SDL_Event& sdlEvent) {
   X11Notice notice = X11DecodeNotice(sdlEvent);
   if (notice.kind == X11Notice::kNone) return;
+  if (notice.kind == X11Notice::kResized && notice.window == rootWindow_ && notice.width > 0 && notice.height > 0) {
+    // The screen changed size: a window that covers it now is a full-screen one.
+    screenWidth_ = notice.width;
+    screenHeight_ = notice.height;
+  }
   for (auto& entry : windows_) {
     SdlWindow* window = entry.get();
     if (!window->childId || window->parentGone) continue;

@@ -109,6 +109,8 @@ bool X11Attempt(_XDisplay* display, const std::function<void()>& requests) {
   return !trap.Failed();
 }
 
+uint64_t X11RootWindow(_XDisplay* display) { return display ? DefaultRootWindow(display) : 0; }
+
 int X11ConnectionFd(_XDisplay* display) { return display ? ConnectionNumber(display) : -1; }
 
 bool X11EventsWaiting(_XDisplay* display) { return display && XEventsQueued(display, QueuedAlready) > 0; }

@@ -36,6 +36,9 @@ int X11ConnectionFd(_XDisplay* display);
 bool X11EventsWaiting(_XDisplay* display);
 void X11Flush(_XDisplay* display);
 
+// The root window of the default screen: its size is the screen's.
+uint64_t X11RootWindow(_XDisplay* display);
+
 // Client area of a window on the screen. False (never an X error) for an id
 // that names no window.
 bool X11WindowScreenRect(_XDisplay* display, uint64_t id, RECT* screenRect);

@@ -36,12 +36,28 @@ plat::NativeWindow* FullScreen(plat::Backend& backend) {
 
 using SdlPresent = XvfbTest;
 
-TEST_F(SdlPresent, ScreenIsTheDesktop) {
+TEST_F(SdlPresent, ScreenIsTheDesktopAndFollowsItsSize) {
   ASSERT_TRUE(StartBackend());
   EXPECT_STREQ(backend_->Name(), "sdl2");
   EXPECT_EQ(backend_->ScreenWidth(), 1024);
   EXPECT_EQ(backend_->ScreenHeight(), 768);
   EXPECT_EQ(backend_->ScreenDepth(), 24);
+
+  // The screen changes size (RandR): the root window tells, as the server would.
+  Window root = DefaultRootWindow(display_);
+  XEvent configure = {};
+  configure.xconfigure.type = ConfigureNotify;
+  configure.xconfigure.event = root;
+  configure.xconfigure.window = root;
+  configure.xconfigure.width = 800;
+  configure.xconfigure.height = 600;
+  XSendEvent(display_, root, False, StructureNotifyMask, &configure);
+  XSync(display_, False);
+  uint32_t start = backend_->Now();
+  plat::HostEvent event;
+  while (backend_->ScreenWidth() != 800 && backend_->Now() - start < 3000) backend_->WaitEvent(&event, 20);
+  EXPECT_EQ(backend_->ScreenWidth(), 800);
+  EXPECT_EQ(backend_->ScreenHeight(), 600);
 }
 
 TEST_F(SdlPresent, FullScreenWindowShowsExactlyThePresentedRectangles) {
