@@ -87,7 +87,7 @@ void SdlBackend::TranslateWaiting() {
   uint32_t now = SDL_GetTicks();
   bool due = now - lastPump_ >= kWaitSliceMs;
   if (!due && !X11EventsWaiting(display_) && !ReadableNow(X11ConnectionFd(display_)) &&
-      SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0)
+      !SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
     return;
   lastPump_ = now;
   SDL_PumpEvents();
@@ -99,7 +99,7 @@ void SdlBackend::TranslateWaiting() {
 void SdlBackend::WaitForInput(uint32_t timeoutMs) {
   X11Flush(display_);
   if (X11EventsWaiting(display_) ||
-      SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+      SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
     return;
   pollfd fds[2] = {{X11ConnectionFd(display_), POLLIN, 0}, {SignalWakeFd(), POLLIN, 0}};
   poll(fds, fds[1].fd >= 0 ? 2 : 1, static_cast<int>(timeoutMs));
