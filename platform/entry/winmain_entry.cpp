@@ -68,10 +68,16 @@ const char kOwnWindow[] = "--own-window";
 // there input does not end the saver (xscreensaver does that), and the scene
 // is the full one when the window covers the screen.
 bool TranslateHackOptions(std::vector<std::string>* args, std::string* error) {
+  // xscreensaver-settings gives its preview as "--root --window-id ID": the
+  // window named wins, as in xscreensaver's own hacks.
+  bool windowNamed = false;
+  for (const std::string& arg : *args)
+    windowNamed = windowNamed || arg == "-window-id" || arg == "--window-id" || arg.rfind("--window-id=", 0) == 0;
   std::vector<std::string> out;
   for (size_t i = 0; i < args->size(); ++i) {
     const std::string& arg = (*args)[i];
     unsigned long long id = 0;
+    if (windowNamed && (arg == "-root" || arg == "--root")) continue;
     if (arg == "-window" || arg == "--window") {
       out.push_back("/p");
       out.push_back(kOwnWindow);

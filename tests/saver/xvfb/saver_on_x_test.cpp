@@ -139,12 +139,17 @@ TEST_F(SaverOnX, PreviewRunsInsideTheWindowGivenByItsDecimalId) {
 }
 
 TEST_F(SaverOnX, RootModeDrawsIntoTheWindowNamedByXscreensaverInHexOrDecimal) {
-  for (bool hex : {true, false}) {
-    SCOPED_TRACE(hex ? "hex" : "decimal");
+  // xscreensaver-settings names its preview with --window-id beside --root.
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way == 0 ? "hex" : way == 1 ? "decimal" : "--window-id beside it");
     Window host = CreateHostWindow(400, 300);
-    std::string id = hex ? Hex(host) : std::to_string(host);
     ChildProcess saver;
-    ASSERT_TRUE(StartSaver(&saver, {"--root"}, {"XSCREENSAVER_WINDOW=" + id}));
+    if (way < 2) {
+      std::string id = way == 0 ? Hex(host) : std::to_string(host);
+      ASSERT_TRUE(StartSaver(&saver, {"--root"}, {"XSCREENSAVER_WINDOW=" + id}));
+    } else {
+      ASSERT_TRUE(StartSaver(&saver, {"--root", "--window-id", Hex(host)}));
+    }
     ExpectDrawsInsideUntilTerminated(&saver, host);
     XDestroyWindow(display_, host);
   }
