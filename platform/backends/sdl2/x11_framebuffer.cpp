@@ -48,15 +48,21 @@ bool MatchesLayout(const XImage* image) {
   return image->bits_per_pixel == 32 && image->byte_order == (LittleEndianHost() ? LSBFirst : MSBFirst);
 }
 
+// The note of a put of one image into one window: an earlier image of the
+// same window (before a resize) has a segment of its own.
 struct CompletionOf {
-  Drawable drawable;
   int type;
+  Drawable drawable;
+  ShmSeg segment;
 };
 
+bool Matches(const XEvent& event, const CompletionOf& wanted) {
+  const auto& completion = reinterpret_cast<const XShmCompletionEvent&>(event);
+  return event.type == wanted.type && completion.drawable == wanted.drawable && completion.shmseg == wanted.segment;
+}
+
 Bool IsCompletionOf(Display*, XEvent* event, XPointer arg) {
-  const auto* wanted = reinterpret_cast<const CompletionOf*>(arg);
-  return event->type == wanted->type &&
-         reinterpret_cast<const XShmCompletionEvent*>(event)->drawable == wanted->drawable;
+  return Matches(*event, *reinterpret_cast<const CompletionOf*>(arg));
 }
 
 }  // namespace
@@ -177,8 +183,7 @@ void X11Framebuffer::Put(const RECT* rects, int count) {
 }
 
 bool X11Framebuffer::TakeCompletion(const XEvent& event) {
-  if (!inFlight_ || event.type != completionType_ ||
-      reinterpret_cast<const XShmCompletionEvent&>(event).drawable != static_cast<Drawable>(window_))
+  if (!inFlight_ || !Matches(event, CompletionOf{completionType_, static_cast<Drawable>(window_), segment_->info.shmseg}))
     return false;
   inFlight_ = false;
   return true;
@@ -186,7 +191,7 @@ bool X11Framebuffer::TakeCompletion(const XEvent& event) {
 
 void X11Framebuffer::WaitIdle() {
   if (!inFlight_) return;
-  CompletionOf wanted{static_cast<Drawable>(window_), completionType_};
+  CompletionOf wanted{completionType_, static_cast<Drawable>(window_), segment_->info.shmseg};
   XEvent event;
   uint32_t start = SDL_GetTicks();
   for (;;) {
