@@ -135,6 +135,8 @@ void BuildScene(HWND window, HINSTANCE instance) {
   for (MotionRecord& record : g_scene.records) record = MotionRecord{};
   g_scene.marginX = g_scene.marginY = 0;
   g_scene.tornDown = false;
+  g_scene.resized = false;
+  g_scene.window = window;
 
   SeedSceneRandom();
   DiscardSceneRandom(337);
@@ -188,6 +190,7 @@ void MovePicture(MotionRecord* record) {
 }
 
 void StepScene() {
+  if (g_scene.resized) RebuildScene();
   for (MotionRecord& record : g_scene.records)
     if (record.picture) MovePicture(&record);
   if (g_scene.director) g_scene.director->Frame();
@@ -218,6 +221,13 @@ void RunAnimation(HWND window) {
   }
 stopped:
   SendMessageA(window, WM_CLOSE, 0, 0);
+}
+
+void RebuildScene() {
+  bool running = g_scene.running;
+  TearDownScene();
+  BuildScene(g_scene.window, g_saver.instance);
+  g_scene.running = running;
 }
 
 void TearDownScene() {
@@ -257,6 +267,15 @@ LRESULT SceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_DESTROY:
       TearDownScene();
+      break;
+    case WM_SIZE:
+      // A preview's size is its parent's to choose, and on a desktop that
+      // may change (xscreensaver's window, a preview pane, a window of its
+      // own): the scene follows at its next frame. A full-screen saver
+      // keeps the size it started with.
+      if (g_saver.preview && !g_scene.tornDown &&
+          (LOWORD(lParam) != g_scene.width || HIWORD(lParam) != g_scene.height))
+        g_scene.resized = true;
       break;
     default:
       break;

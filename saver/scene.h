@@ -21,6 +21,7 @@ struct MotionRecord {
 
 struct SceneState {
   mDirector* director = nullptr;
+  HWND window = nullptr;  // the window the stage mirrors
   int width = 0, height = 0;
   bool fullSize = false;
   int speed = 60;
@@ -29,6 +30,7 @@ struct SceneState {
   UINT_PTR startTimer = 0;
   bool running = false;
   bool tornDown = true;
+  bool resized = false;  // the window's size changed: a new scene at the next frame
   MotionRecord records[kSceneSlots] = {};
 };
 
@@ -41,6 +43,9 @@ void CreateCopyPicture(int sourceSlot, int slot, int depth);
 void NewVelocity(MotionRecord* record);
 void MovePicture(MotionRecord* record);
 void StepScene();
+// The scene again at the window's present size, as a new window of that size
+// would get it; the animation goes on.
+void RebuildScene();
 void RunAnimation(HWND window);
 void TearDownScene();
 

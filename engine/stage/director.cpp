@@ -3,6 +3,7 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <new>
 
 #include "sprites/render_solid.h"
@@ -11,7 +12,10 @@
 mDirector::mDirector(HWND window, int capacity) : window(window) {
   RECT client = {0, 0, 0, 0};
   GetClientRect(window, &client);
-  const int width = client.right - client.left, height = client.bottom - client.top;
+  // A window without a client area yet (a preview parent of 0 x 0) gets a
+  // stage of one pixel, not an "Out of memory" box; its owner makes a new
+  // stage once the window has a size.
+  const int width = std::max<int>(client.right - client.left, 1), height = std::max<int>(client.bottom - client.top, 1);
   CreateSection(width, height, 8);
 
   RGBQUAD black[256] = {};

@@ -93,6 +93,9 @@ class Backend {
   virtual void MoveNative(NativeWindow* window, int x, int y, int width, int height) = 0;
   virtual void ShowNative(NativeWindow* window, bool visible) = 0;
   virtual void RaiseNative(NativeWindow* window) = 0;
+  // The program is about to write into the window's surface: a backend
+  // whose screen may still be reading it waits until it is done.
+  virtual void BeginDrawing(NativeWindow* /*window*/) {}
   // Shows the given rectangles (surface coordinates) of the window's surface.
   virtual void Present(NativeWindow* window, const RECT* rects, int count) = 0;
   // The system palette changed (palette screens): colours on screen follow.

@@ -13,7 +13,7 @@ bool AlwaysAvailable(const host::Options&) { return true; }
 }  // namespace
 
 // Tried in order when no backend is named: a real display first; the
-// headless screen only when nothing else can run.
+// headless screen only when no display is named at all.
 const BackendEntry* BackendTable(int* count) {
   static const BackendEntry table[] = {
 #ifdef ORVANEL_HAVE_SDL2

@@ -77,6 +77,9 @@ bool Init(const Options& options, std::string* error) {
       plat::g_initialised = true;
       return true;
     }
+    // An available backend that fails (a display named but unusable) is
+    // an error to report, not a reason to run unseen on the next one.
+    break;
   }
   if (why.empty()) why = options.backend.empty() ? "no backend can run here" : "unknown backend '" + options.backend + "'";
   if (error) *error = why;

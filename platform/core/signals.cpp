@@ -5,11 +5,18 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+
+#include "core/lifecycle.h"
 
 namespace plat {
 namespace {
 
+// Each asks the program to end; it closes its windows as a user would.
+constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+
 volatile sig_atomic_t g_terminate = 0;
+volatile sig_atomic_t g_endSignal = 0;  // the first request to end, by number
 volatile sig_atomic_t g_activate = 0;
 int g_pipe[2] = {-1, -1};
 bool g_installed = false;
@@ -33,9 +40,14 @@ void OnSignal(int number) {
     raise(number);
   } else {
     g_terminate = 1;
+    if (!g_endSignal) g_endSignal = number;
   }
   Wake();
 }
+
+// A new run (tests start the layer many times in one process) starts with
+// no request to end.
+void ForgetEndSignal() { g_endSignal = 0; }
 
 void OpenPipe() {
   if (g_pipe[0] >= 0) return;
@@ -61,10 +73,10 @@ void Install(int number) {
 
 void InstallSignalHandlers() {
   InstallActivationHandler();
+  RegisterReset(ForgetEndSignal);
   if (g_installed) return;
   g_installed = true;
-  Install(SIGTERM);
-  Install(SIGINT);
+  for (int number : kEndSignals) Install(number);
 }
 
 void InstallActivationHandler() {
@@ -97,6 +109,19 @@ bool TakeActivateRequest() {
 }
 
 bool SignalPending() { return g_terminate || g_activate; }
+
+int EndSignal() { return g_endSignal; }
+
+void EndBySignal(int number) {
+  if (number <= 0) return;
+  std::fflush(nullptr);
+  signal(number, SIG_DFL);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, number);
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
+  raise(number);
+}
 
 void RaiseTerminateRequest() {
   g_terminate = 1;

@@ -1,5 +1,6 @@
-// Signals that reach the program from outside: SIGTERM and SIGINT end it
-// through the normal close path, SIGUSR1 asks it to activate one of its
+// Signals that reach the program from outside: SIGTERM, SIGINT, SIGHUP and
+// SIGQUIT end it through the normal close path (and, once it has cleaned
+// up, by the same signal, as Unix programs end), SIGUSR1 asks it to activate one of its
 // windows (another process called SetForegroundWindow on it). Handlers only
 // raise flags and write to a self-pipe, so a backend waiting on its display
 // can also wait on SignalWakeFd().
@@ -21,6 +22,13 @@ bool TakeTerminateRequest();
 bool TakeActivateRequest();
 // True while either flag is raised (does not clear).
 bool SignalPending();
+
+// The signal that first asked the program to end, or 0 (none, or only
+// RaiseTerminateRequest).
+int EndSignal();
+// Ends the process by that signal with its default action, after flushing
+// standard output; returns only for 0 or if the signal does not end it.
+void EndBySignal(int number);
 
 // Raises the flags as the handlers do (tests, and the headless screen's
 // scripted Terminate).

@@ -77,10 +77,16 @@ const char kOwnWindow[] = "--own-window";
 // there input does not end the saver (xscreensaver does that), and the scene
 // is the full one when the window covers the screen.
 bool TranslateHackOptions(std::vector<std::string>* args, std::string* error) {
+  // xscreensaver-settings gives its preview as "--root --window-id ID": the
+  // window named wins, as in xscreensaver's own hacks.
+  bool windowNamed = false;
+  for (const std::string& arg : *args)
+    windowNamed = windowNamed || arg == "-window-id" || arg == "--window-id" || arg.rfind("--window-id=", 0) == 0;
   std::vector<std::string> out;
   for (size_t i = 0; i < args->size(); ++i) {
     const std::string& arg = (*args)[i];
     unsigned long long id = 0;
+    if (windowNamed && (arg == "-root" || arg == "--root")) continue;
     if (arg == "-window" || arg == "--window") {
       out.push_back("/p");
       out.push_back(kOwnWindow);
@@ -198,7 +204,7 @@ int main(int argc, char** argv) {
   for (std::string& arg : rest) {
     if (arg == kOwnWindow) {
       // As xscreensaver's hacks do by default, about a quarter of a common screen.
-      uint64_t window = host::CreatePlainWindow(640, 480, options.programName);
+      uint64_t window = host::CreatePlainWindow(640, 480, options.programTitle);
       if (!window) {
         std::fprintf(stderr, "%s: cannot open a window of its own\n", options.programName.c_str());
         host::Shutdown();

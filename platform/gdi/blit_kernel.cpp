@@ -1,6 +1,7 @@
 #include "gdi/blit_kernel.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace plat::gdi {
@@ -85,6 +86,22 @@ void StoreRow(const PixelView& dst, uint8_t* dstRow, int x, const uint32_t* valu
   }
 }
 
+// 8-bit indices through the table to 32-bit values: every frame of the
+// stage on a direct-colour screen goes through here. Eight indices are
+// read as one word; byte by byte, the compiler's own vector form of this
+// loop is slower still.
+void ExpandRow(const uint8_t* __restrict in, uint32_t* __restrict out, int width, const uint32_t* __restrict table) {
+  int k = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; k + 8 <= width; k += 8) {
+      uint64_t eight;
+      std::memcpy(&eight, in + k, 8);
+      for (int i = 0; i < 8; ++i) out[k + i] = table[(eight >> (8 * i)) & 0xFF];
+    }
+  }
+  for (; k < width; ++k) out[k] = table[in[k]];
+}
+
 // Same size, 8-bit source: the path every frame of the stage takes.
 bool TryFastRow8(const BlitJob& job, const RECT& r, bool identity, bool upward) {
   if (job.src.bitsPerPixel != 8 || !job.table) return false;
@@ -103,8 +120,7 @@ bool TryFastRow8(const BlitJob& job, const RECT& r, bool identity, bool upward) 
         for (int k = 0; k < width; ++k) d[k] = static_cast<uint8_t>(job.table[s[k]]);
       }
     } else {
-      d += static_cast<ptrdiff_t>(r.left) * 4;
-      for (int k = 0; k < width; ++k) std::memcpy(d + k * 4, &job.table[s[k]], 4);
+      ExpandRow(s, reinterpret_cast<uint32_t*>(d) + r.left, width, job.table);
     }
   }
   return true;

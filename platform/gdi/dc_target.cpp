@@ -61,6 +61,7 @@ bool ResolveDc(HDC hdc, DcTarget* out) {
   if (!GetDrawTarget(dc->kind == DeviceContext::kScreen ? nullptr : dc->hwnd, dc->wholeWindow, &target)) return false;
   Surface* surface = target.surface;
   if (!surface || !surface->pixels) return false;
+  if (target.native) CurrentBackend().BeginDrawing(target.native);
   PixelView& v = out->view;
   v.row0 = surface->pixels;
   v.pitch = surface->pitch;

@@ -11,6 +11,7 @@
 
 #include "core/backend.h"
 #include "core/lifecycle.h"
+#include "core/signals.h"
 #include "kernel/modules.h"
 #include "orvanel/host.h"
 
@@ -115,7 +116,11 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) 
 
 void WINAPI ExitProcess(UINT uExitCode) {
   if (plat::HasBackend()) plat::CurrentBackend().Finish();
+  int endSignal = plat::EndSignal();
   host::Shutdown();
+  // Asked to end by a signal: once everything is cleaned up, end by it, so
+  // that the parent sees why.
+  plat::EndBySignal(endSignal);
   std::exit(static_cast<int>(uExitCode));
 }
 

@@ -19,6 +19,25 @@ RECT Intersect(const RECT& a, const RECT& b) {
   return r;
 }
 
+// Top-left of the window (its client area when `client`) relative to the
+// top-left of its native holder's whole window.
+POINT HolderOffset(const Window* window, bool client) {
+  POINT offset{0, 0};
+  if (!window->native && window->parent) {
+    if (const Window* parent = Find(window->parent)) {
+      offset = HolderOffset(parent, true);
+      offset.x += window->rect.left;
+      offset.y += window->rect.top;
+    }
+  }
+  if (client) {
+    RECT inset = WindowInsets(window);
+    offset.x += inset.left;
+    offset.y += inset.top;
+  }
+  return offset;
+}
+
 bool MoveInternal(HWND hwnd, int x, int y, int width, int height, bool move, bool size, bool repaint) {
   Window* window = Find(hwnd);
   if (!window) return false;
@@ -70,14 +89,16 @@ bool GetDrawTarget(HWND hwnd, bool wholeWindow, DrawTarget* out) {
   Window* holder = NativeHolder(window);
   if (!window || !holder || !holder->native->surface) return false;
   Surface* surface = holder->native->surface;
-  // The native window holds the whole top-level window, frame included.
-  RECT holderRect = WindowScreenRect(holder);
-  auto toSurface = [&](RECT r) {
-    int dx = holder->native->surfaceX - holderRect.left;
-    int dy = holder->native->surfaceY - holderRect.top;
-    return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+  // Places relative to the native holder only: where the holder itself
+  // lies on the screen (a foreign parent's place) would cost the display a
+  // question on every blit.
+  auto toSurface = [&](POINT offset, RECT size) {
+    int x = holder->native->surfaceX + offset.x, y = holder->native->surfaceY + offset.y;
+    return RECT{x, y, x + size.right, y + size.bottom};
   };
-  RECT own = toSurface(wholeWindow ? WindowScreenRect(window) : ScreenRect(window));
+  RECT own = wholeWindow ? toSurface(HolderOffset(window, false), RECT{0, 0, window->rect.right - window->rect.left,
+                                                                       window->rect.bottom - window->rect.top})
+                         : toSurface(HolderOffset(window, true), ClientRect(window));
   out->hwnd = hwnd;
   out->native = holder->native;
   out->surface = surface;
@@ -86,7 +107,7 @@ bool GetDrawTarget(HWND hwnd, bool wholeWindow, DrawTarget* out) {
   RECT clip = Intersect(own, RECT{0, 0, surface->width, surface->height});
   for (Window* w = window->parent ? Find(window->parent) : nullptr; w;
        w = w->parent ? Find(w->parent) : nullptr)
-    clip = Intersect(clip, toSurface(ScreenRect(w)));
+    clip = Intersect(clip, toSurface(HolderOffset(w, true), ClientRect(w)));
   // A hidden window has nothing on the screen to draw on.
   if (!VisibleDeep(window)) clip = RECT{0, 0, 0, 0};
   out->clip = clip;

@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -87,7 +88,7 @@ TEST_F(SaverProgram, SecondFullScreenStartActivatesTheFirstAndEndsAtOnce) {
 
   first.Signal(SIGTERM);
   ASSERT_TRUE(first.WaitExit(kDeadlineMs));
-  EXPECT_EQ(first.ExitCode(), 0) << Errors("first.err");
+  EXPECT_EQ(first.EndSignal(), SIGTERM) << Errors("first.err");
   EXPECT_FALSE(HasListedWindow(listing_)) << "the first saver's window stayed listed";
   EXPECT_TRUE(RuntimeFolderEmpty()) << "files were left in XDG_RUNTIME_DIR";
 }
@@ -180,6 +181,21 @@ TEST_F(SaverProgram, RefusesARuntimeFolderThatIsNotPrivate) {
     EXPECT_EQ(saver.ExitCode(), 1) << c.what;
     EXPECT_NE(errors.find(folder + ": " + c.message), std::string::npos) << c.what << ": " << errors;
     EXPECT_TRUE(fs::is_empty(elsewhere)) << c.what << ": wrote through the link";
+  }
+}
+
+TEST_F(SaverProgram, SignalsToEndCloseTheSaverAndThenEndItByTheSameSignal) {
+  // SIGQUIT would leave a core file where the system keeps them.
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    ChildProcess saver;
+    ASSERT_TRUE(Start(&saver, {"--headless=320x240x24", "--realtime", "/s"}, "saver.err"));
+    ASSERT_TRUE(WaitUntil([&] { return HasListedWindow(listing_) || !saver.Running(); }, kDeadlineMs));
+    ASSERT_TRUE(saver.Running()) << Errors("saver.err");
+    saver.Signal(signal);
+    ASSERT_TRUE(saver.WaitExit(kDeadlineMs));
+    EXPECT_EQ(saver.EndSignal(), signal) << "exit code " << saver.ExitCode() << ": " << Errors("saver.err");
+    EXPECT_FALSE(HasListedWindow(listing_)) << "the saver's window stayed listed";
   }
 }
 

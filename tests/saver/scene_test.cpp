@@ -12,6 +12,7 @@
 #include "scene.h"
 #include "settings_store.h"
 #include "sprites/sprite_image.h"
+#include "stage/director.h"
 #include "support/host_fixture.h"
 
 namespace {
@@ -102,6 +103,47 @@ TEST_F(Scene, APreviewShowsAtMostOneKindOneAndFourInAll) {
   // Pictures wider than half the window widen the movement box around the centre.
   EXPECT_EQ(g_scene.marginX, 152 / 2 - 326);
   EXPECT_EQ(g_scene.marginY, 112 / 2 - 275);
+}
+
+TEST_F(Scene, APreviewWhoseWindowChangesSizeGetsANewSceneAtTheNextFrame) {
+  g_saver.preview = true;
+  g_saver.instance = GetModuleHandleA(nullptr);
+  HWND window = MakeWindow(0, 0);
+  Build(window, 1, 5);
+  EXPECT_EQ(g_scene.director->desc->width, 1);  // no client area yet: a stage of one pixel
+  g_scene.running = true;
+  struct Step {
+    int width, height;
+    bool fullSize;
+    int pictures;
+  };
+  // Covering the screen: the full scene; smaller: the preview's four.
+  for (const Step& step : {Step{1024, 768, true, 6}, Step{300, 200, false, 4}, Step{300, 200, false, 4}}) {
+    SCOPED_TRACE(std::to_string(step.width) + " x " + std::to_string(step.height));
+    mDirector* before = g_scene.director;
+    MoveWindow(window, 0, 0, step.width, step.height, FALSE);
+    SceneProc(window, WM_SIZE, 0, MAKELPARAM(step.width, step.height));
+    EXPECT_EQ(g_scene.director, before) << "rebuilt before the next frame";
+    StepScene();
+    EXPECT_EQ(g_scene.width, step.width);
+    EXPECT_EQ(g_scene.height, step.height);
+    EXPECT_EQ(g_scene.fullSize, step.fullSize);
+    EXPECT_EQ(g_scene.director->desc->width, step.width);
+    EXPECT_EQ(g_scene.director->desc->height, step.height);
+    EXPECT_TRUE(g_scene.running);
+    int pictures = 0;
+    for (const MotionRecord& record : g_scene.records) pictures += record.picture != nullptr;
+    EXPECT_EQ(pictures, step.pictures);
+  }
+
+  // A full-screen saver keeps the scene it started with.
+  g_saver.preview = false;
+  mDirector* before = g_scene.director;
+  MoveWindow(window, 0, 0, 500, 400, FALSE);
+  SceneProc(window, WM_SIZE, 0, MAKELPARAM(500, 400));
+  StepScene();
+  EXPECT_EQ(g_scene.director, before);
+  EXPECT_EQ(g_scene.width, 300);
 }
 
 TEST_F(Scene, SpeedIsClampedToItsRange) {

@@ -28,6 +28,8 @@ class ChildProcess {
   bool Running();
   // The exit code, or -1 when a signal ended it (or it has not ended).
   int ExitCode() const;
+  // The signal that ended it, or 0.
+  int EndSignal() const;
   pid_t Pid() const { return pid_; }
 
  private:

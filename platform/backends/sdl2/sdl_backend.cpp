@@ -49,34 +49,41 @@ bool EventRing::Pop(HostEvent* event) {
 
 SdlBackend::SdlBackend(const host::Options& options) : options_(options) {
   rectScratch_.reserve(64);
+  clippedScratch_.reserve(64);
 }
 
 SdlBackend::~SdlBackend() {
   if (!started_) return;
+  SDL_DelEventWatch(WatchEvent, this);
   while (!windows_.empty()) DestroyNative(&windows_.back()->native);
   X11Sync(display_);
-  X11RemoveErrorTolerance();
   if (audioState_ == 1) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  // SDL closes the display here, and the server may still report windows
+  // it destroyed under us: the tolerance stays until the connection is gone.
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+  X11RemoveErrorTolerance();
 }
 
 bool SdlBackend::Start(std::string* error) {
+  const char* name = std::getenv("DISPLAY");
+  if (!name || !*name) {
+    if (error) *error = "no X display: DISPLAY is not set (a Wayland desktop needs XWayland)";
+    return false;
+  }
+  auto fail = [&](const std::string& why) {
+    if (error) *error = "cannot use the X display \"" + std::string(name) + "\": " + why;
+    return false;
+  };
+  // Started once for the whole run: starting SDL's video again after
+  // stopping it fails now and then.
   SetHints();
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    if (error) *error = std::string("SDL video: ") + SDL_GetError();
-    return false;
-  }
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail(SDL_GetError());
   started_ = true;
-  if (!IsX11Driver()) {
-    if (error) *error = "no X11 display";
-    return false;
-  }
+  if (!IsX11Driver()) return fail("SDL has no X11 video");
   SDL_DisplayMode mode;
-  if (SDL_GetDesktopDisplayMode(0, &mode) != 0 || mode.w <= 0 || mode.h <= 0) {
-    if (error) *error = std::string("SDL display mode: ") + SDL_GetError();
-    return false;
-  }
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0 || mode.w <= 0 || mode.h <= 0)
+    return fail(std::string("no display mode: ") + SDL_GetError());
   screenWidth_ = mode.w;
   screenHeight_ = mode.h;
   depth_ = options_.depth == 8 ? 8 : 24;
@@ -85,15 +92,24 @@ bool SdlBackend::Start(std::string* error) {
   SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
   display_ = X11DisplayOf(probe);
   if (probe) SDL_DestroyWindow(probe);
-  if (!display_) {
-    if (error) *error = "no X11 connection behind SDL";
-    return false;
-  }
-  // X events of foreign windows reach us as SDL_SYSWMEVENT.
-  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+  if (!display_) return fail("no X11 connection behind SDL");
   X11InstallErrorTolerance();
+  rootWindow_ = X11RootWindow(display_);
+  X11WatchWindow(display_, rootWindow_);
+  // X events of foreign windows reach us as SDL_SYSWMEVENT; the server's
+  // notes about finished images are taken as SDL reads them.
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+  SDL_AddEventWatch(WatchEvent, this);
   InstallSignalHandlers();
   return true;
+}
+
+int SdlBackend::WatchEvent(void* data, SDL_Event* event) {
+  const _XEvent* xevent = X11EventOf(*event);
+  if (!xevent) return 0;
+  for (auto& window : static_cast<SdlBackend*>(data)->windows_)
+    if (window->framebuffer && window->framebuffer->TakeCompletion(*xevent)) break;
+  return 0;
 }
 
 bool SdlBackend::ForeignWindowExists(uint64_t id) { return X11WindowExists(display_, id); }
@@ -103,7 +119,7 @@ bool SdlBackend::ForeignWindowRect(uint64_t id, RECT* screenRect) {
 }
 
 uint64_t SdlBackend::CreatePlainWindow(int width, int height, const std::string& title) {
-  return X11CreateTopLevel(display_, width, height, title.c_str());
+  return X11CreateTopLevel(display_, width, height, title.c_str(), options_.programName.c_str());
 }
 
 void SdlBackend::SetCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
@@ -123,15 +139,14 @@ void SdlBackend::Finish() {
 
 }  // namespace sdl
 
+// A display named is a display to use: when it cannot be used the program
+// says so instead of running unseen on the headless screen.
 bool SdlBackendAvailable(const host::Options&) {
-  const char* display = std::getenv("DISPLAY");
-  if (!display || !*display) return false;
-  sdl::SetHints();
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  bool x11 = sdl::IsX11Driver();
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
-  return x11;
+  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(variable);
+    if (value && *value) return true;
+  }
+  return false;
 }
 
 std::unique_ptr<Backend> CreateSdlBackend(const host::Options& options, std::string* error) {

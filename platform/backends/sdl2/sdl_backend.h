@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "backends/sdl2/x11_framebuffer.h"
 #include "core/backend.h"
 
 struct _XDisplay;
@@ -20,7 +21,11 @@ namespace plat::sdl {
 struct SdlWindow {
   NativeWindow native;
   Surface surface;
-  std::vector<uint8_t> pixels;
+  // The pixels the server shows: the surface itself on a direct-colour
+  // screen, the output of the palette on a palette screen. Null: SDL's
+  // window surface takes the pixels instead (a visual of another layout).
+  std::unique_ptr<X11Framebuffer> framebuffer;
+  std::vector<uint8_t> pixels;  // the surface, when the framebuffer is not it
   SDL_Window* window = nullptr;
   uint32_t sdlId = 0;
   uint64_t foreignParent = 0;  // the window we are a child of, or 0
@@ -69,6 +74,7 @@ class SdlBackend : public Backend {
   void MoveNative(NativeWindow* window, int x, int y, int width, int height) override;
   void ShowNative(NativeWindow* window, bool visible) override;
   void RaiseNative(NativeWindow* window) override;
+  void BeginDrawing(NativeWindow* window) override;
   void Present(NativeWindow* window, const RECT* rects, int count) override;
   void SystemPaletteChanged() override;
 
@@ -107,6 +113,9 @@ class SdlBackend : public Backend {
   void ResizeSurface(SdlWindow* window, int width, int height);
   void PresentAll(SdlWindow* window);
   void ShowRects(SdlWindow* window, const RECT* rects, int count);
+  void PutRects(SdlWindow* window, const RECT* rects, int count);
+  void ShowRectsThroughSdl(SdlWindow* window, const RECT* rects, int count);
+  static int WatchEvent(void* backend, SDL_Event* event);
   void RefreshPaletteTable();
   bool ScreenOrigin(SdlWindow* window, int* x, int* y);
 
@@ -116,6 +125,8 @@ class SdlBackend : public Backend {
   void TranslateForeignNotice(const SDL_Event& event);
   void PushEvent(HostEvent::Kind kind, SdlWindow* window, uint32_t time);
   bool TakeEvent(HostEvent* event);
+  void TranslateWaiting();
+  void WaitForInput(uint32_t timeoutMs);
 
   bool WritePng(const char* path);
   void CopyWindow(const SdlWindow& window, int originX, int originY, int width, int height,
@@ -127,8 +138,11 @@ class SdlBackend : public Backend {
   int screenHeight_ = 0;
   int depth_ = 24;
   _XDisplay* display_ = nullptr;
+  uint64_t rootWindow_ = 0;  // watched: its size is the screen's
   std::vector<std::unique_ptr<SdlWindow>> windows_;  // bottom to top
   std::vector<SDL_Rect> rectScratch_;
+  std::vector<RECT> clippedScratch_;
+  uint32_t lastPump_ = 0;
   std::vector<uint32_t> rowScratch_;
   uint32_t paletteTable_[256] = {};
   unsigned paletteVersion_ = ~0u;

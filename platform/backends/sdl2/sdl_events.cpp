@@ -1,4 +1,6 @@
 // SDL's events as the program's host events.
+#include <poll.h>
+
 #include <algorithm>
 
 #include "backends/sdl2/sdl_backend.h"
@@ -9,9 +11,14 @@
 namespace plat::sdl {
 namespace {
 
-// Waits are cut into slices this long, so a signal is seen soon even if
-// SDL's wait resumed after it.
+// Waits are cut into slices this long, and SDL is asked at least this
+// often, for what reaches it other than through the X connection.
 constexpr uint32_t kWaitSliceMs = 50;
+
+bool ReadableNow(int fd) {
+  pollfd poll_fd = {fd, POLLIN, 0};
+  return fd >= 0 && poll(&poll_fd, 1, 0) > 0;
+}
 
 int HostButton(Uint8 button) {
   switch (button) {
@@ -59,20 +66,43 @@ bool SdlBackend::TakeEvent(HostEvent* event) {
 
 bool SdlBackend::WaitEvent(HostEvent* event, uint32_t timeoutMs) {
   uint32_t start = SDL_GetTicks();
-  SDL_Event sdlEvent;
   for (;;) {
     if (TakeTerminateRequest()) {
       DrainSignalWakeFd();
       PushEvent(HostEvent::kTerminate, nullptr, SDL_GetTicks());
     }
-    while (pending_.Empty() && SDL_PollEvent(&sdlEvent)) Translate(sdlEvent);
+    if (TakeEvent(event)) return true;
+    TranslateWaiting();
     if (TakeEvent(event)) return true;
     if (SignalPending()) return false;  // an activation request: the caller looks at it
     uint32_t waited = SDL_GetTicks() - start;
     if (waited >= timeoutMs) return false;
-    uint32_t slice = std::min(timeoutMs - waited, kWaitSliceMs);
-    if (SDL_WaitEventTimeout(&sdlEvent, static_cast<int>(slice))) Translate(sdlEvent);
+    WaitForInput(std::min(timeoutMs - waited, kWaitSliceMs));
   }
+}
+
+void SdlBackend::TranslateWaiting() {
+  // Asking SDL costs a read from the connection and more; most of the time
+  // nothing has come, which one look at the connection tells.
+  uint32_t now = SDL_GetTicks();
+  bool due = now - lastPump_ >= kWaitSliceMs;
+  if (!due && !X11EventsWaiting(display_) && !ReadableNow(X11ConnectionFd(display_)) &&
+      !SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
+    return;
+  lastPump_ = now;
+  SDL_PumpEvents();
+  SDL_Event sdlEvent;
+  while (pending_.Empty() && SDL_PeepEvents(&sdlEvent, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+    Translate(sdlEvent);
+}
+
+void SdlBackend::WaitForInput(uint32_t timeoutMs) {
+  X11Flush(display_);
+  if (X11EventsWaiting(display_) ||
+      SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
+    return;
+  pollfd fds[2] = {{X11ConnectionFd(display_), POLLIN, 0}, {SignalWakeFd(), POLLIN, 0}};
+  poll(fds, fds[1].fd >= 0 ? 2 : 1, static_cast<int>(timeoutMs));
 }
 
 void SdlBackend::Translate(const SDL_Event& sdlEvent) {
@@ -205,6 +235,11 @@ void SdlBackend::TranslateWindowEvent(const SDL_WindowEvent& sdlEvent) {
 void SdlBackend::TranslateForeignNotice(const SDL_Event& sdlEvent) {
   X11Notice notice = X11DecodeNotice(sdlEvent);
   if (notice.kind == X11Notice::kNone) return;
+  if (notice.kind == X11Notice::kResized && notice.window == rootWindow_ && notice.width > 0 && notice.height > 0) {
+    // The screen changed size: a window that covers it now is a full-screen one.
+    screenWidth_ = notice.width;
+    screenHeight_ = notice.height;
+  }
   for (auto& entry : windows_) {
     SdlWindow* window = entry.get();
     if (!window->childId || window->parentGone) continue;

@@ -1,5 +1,7 @@
-// Showing a window's surface: the given rectangles are converted into SDL's
-// window surface and sent to the X server, nothing more.
+// Showing a window's surface: the given rectangles go to the X server from
+// the window's framebuffer (through the palette on a palette screen), or,
+// for a visual of another layout, are converted into SDL's window surface;
+// nothing more.
 #include <algorithm>
 #include <cstring>
 
@@ -27,6 +29,42 @@ void SdlBackend::RefreshPaletteTable() {
 }
 
 void SdlBackend::ShowRects(SdlWindow* window, const RECT* rects, int count) {
+  if (window->framebuffer) {
+    PutRects(window, rects, count);
+  } else {
+    ShowRectsThroughSdl(window, rects, count);
+  }
+}
+
+void SdlBackend::PutRects(SdlWindow* window, const RECT* rects, int count) {
+  X11Framebuffer& framebuffer = *window->framebuffer;
+  const Surface& source = window->surface;
+  int width = std::min(source.width, framebuffer.Width());
+  int height = std::min(source.height, framebuffer.Height());
+  bool palette = source.depth == 8;
+  if (palette) {
+    RefreshPaletteTable();
+    // The palette's output is about to be written.
+    framebuffer.WaitIdle();
+  }
+  clippedScratch_.clear();
+  for (int i = 0; i < count; ++i) {
+    RECT r = {std::max<LONG>(rects[i].left, 0), std::max<LONG>(rects[i].top, 0),
+              std::min<LONG>(rects[i].right, width), std::min<LONG>(rects[i].bottom, height)};
+    if (r.left >= r.right || r.top >= r.bottom) continue;
+    clippedScratch_.push_back(r);
+    if (!palette) continue;  // the surface is the framebuffer
+    for (LONG y = r.top; y < r.bottom; ++y) {
+      const uint8_t* in = source.pixels + static_cast<size_t>(y) * source.pitch + r.left;
+      auto* out = reinterpret_cast<uint32_t*>(framebuffer.Pixels() + static_cast<size_t>(y) * framebuffer.Pitch()) +
+                  r.left;
+      for (LONG x = 0; x < r.right - r.left; ++x) out[x] = paletteTable_[in[x]];
+    }
+  }
+  if (!clippedScratch_.empty()) framebuffer.Put(clippedScratch_.data(), static_cast<int>(clippedScratch_.size()));
+}
+
+void SdlBackend::ShowRectsThroughSdl(SdlWindow* window, const RECT* rects, int count) {
   SDL_Surface* target = SDL_GetWindowSurface(window->window);
   if (!target) return;
   const Surface& source = window->surface;
@@ -68,6 +106,13 @@ void SdlBackend::ShowRects(SdlWindow* window, const RECT* rects, int count) {
   if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
   if (!rectScratch_.empty())
     SDL_UpdateWindowSurfaceRects(window->window, rectScratch_.data(), static_cast<int>(rectScratch_.size()));
+}
+
+void SdlBackend::BeginDrawing(NativeWindow* native) {
+  // On a palette screen the server reads the palette's output, not the
+  // surface; waiting for it costs nothing then, as it is long done.
+  SdlWindow* window = Find(native);
+  if (window && window->framebuffer) window->framebuffer->WaitIdle();
 }
 
 void SdlBackend::Present(NativeWindow* native, const RECT* rects, int count) {

@@ -30,21 +30,33 @@ void SdlBackend::ResizeSurface(SdlWindow* window, int width, int height) {
   width = std::max(width, 1);
   height = std::max(height, 1);
   Surface& surface = window->surface;
-  if (surface.width == width && surface.height == height && surface.pixels) return;
-  int bytes = depth_ == 8 ? 1 : 4;
-  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * bytes, 0);
+  uint64_t xid = window->window ? window->native.nativeId : 0;
+  bool direct = depth_ != 8;
+  if (surface.width == width && surface.height == height && surface.pixels && (window->framebuffer || !xid))
+    return;
+  std::unique_ptr<X11Framebuffer> framebuffer = X11Framebuffer::Create(display_, xid, width, height);
+  std::vector<uint8_t> pixels;
+  Surface next;
+  next.width = width;
+  next.height = height;
+  next.depth = direct ? 32 : 8;
+  if (direct && framebuffer) {
+    next.pitch = framebuffer->Pitch();
+    next.pixels = framebuffer->Pixels();
+  } else {
+    next.pitch = width * (direct ? 4 : 1);
+    pixels.assign(static_cast<size_t>(next.pitch) * height, 0);
+    next.pixels = pixels.data();
+  }
   // What was drawn stays where it was; new parts start black.
-  int keepRows = std::min(surface.height, height);
-  int keepBytes = std::min(surface.width, width) * bytes;
-  for (int y = 0; y < keepRows && surface.pixels; ++y)
-    std::memcpy(&pixels[static_cast<size_t>(y) * width * bytes], surface.pixels + static_cast<size_t>(y) * surface.pitch,
+  int keepRows = surface.pixels ? std::min(surface.height, height) : 0;
+  int keepBytes = std::min(surface.width, width) * (direct ? 4 : 1);
+  for (int y = 0; y < keepRows; ++y)
+    std::memcpy(next.pixels + static_cast<size_t>(y) * next.pitch, surface.pixels + static_cast<size_t>(y) * surface.pitch,
                 keepBytes);
+  window->framebuffer = std::move(framebuffer);
   window->pixels.swap(pixels);
-  surface.width = width;
-  surface.height = height;
-  surface.depth = depth_ == 8 ? 8 : 32;
-  surface.pitch = width * bytes;
-  surface.pixels = window->pixels.data();
+  surface = next;
 }
 
 SdlWindow* SdlBackend::NewWindow(const TopLevelSpec& spec, int width, int height) {

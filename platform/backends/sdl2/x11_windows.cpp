@@ -1,7 +1,16 @@
 #include "backends/sdl2/x11_windows.h"
 
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <errno.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace plat::sdl {
 namespace {
@@ -28,7 +37,13 @@ int TolerantHandler(Display* display, XErrorEvent* error) {
   // because the window had gone.
   bool contextNeverMade = error->error_code == BadGC && error->request_code == kFreeGcRequest;
   if (windowGone || focusRefused || contextNeverMade) return 0;
-  return g_previousHandler ? g_previousHandler(display, error) : 0;
+  // Xlib's own handler would end the program for it; a screen saver that
+  // drew one request too many is better off going on.
+  char text[160] = "";
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  std::fprintf(stderr, "%s: X error ignored: %s (request %d.%d)\n", program_invocation_short_name, text,
+               error->request_code, error->minor_code);
+  return 0;
 }
 
 // Runs the requests made between Begin and End synchronously and tells
@@ -87,6 +102,23 @@ void X11RemoveErrorTolerance() {
   g_installed = false;
 }
 
+bool X11Attempt(_XDisplay* display, const std::function<void()>& requests) {
+  if (!display) return false;
+  ErrorTrap trap(display);
+  requests();
+  return !trap.Failed();
+}
+
+uint64_t X11RootWindow(_XDisplay* display) { return display ? DefaultRootWindow(display) : 0; }
+
+int X11ConnectionFd(_XDisplay* display) { return display ? ConnectionNumber(display) : -1; }
+
+bool X11EventsWaiting(_XDisplay* display) { return display && XEventsQueued(display, QueuedAlready) > 0; }
+
+void X11Flush(_XDisplay* display) {
+  if (display) XFlush(display);
+}
+
 bool X11WindowScreenRect(_XDisplay* display, uint64_t id, RECT* screenRect) {
   if (!display || id == 0 || id > 0xFFFFFFFFu) return false;
   ErrorTrap trap(display);
@@ -121,7 +153,7 @@ uint64_t X11CreateChild(_XDisplay* display, uint64_t parent, int x, int y, int w
   return child;
 }
 
-uint64_t X11CreateTopLevel(_XDisplay* display, int width, int height, const char* title) {
+uint64_t X11CreateTopLevel(_XDisplay* display, int width, int height, const char* title, const char* programName) {
   if (!display) return 0;
   ErrorTrap trap(display);
   int screen = DefaultScreen(display);
@@ -131,6 +163,17 @@ uint64_t X11CreateTopLevel(_XDisplay* display, int width, int height, const char
                                       BlackPixel(display, screen), BlackPixel(display, screen));
   if (trap.Failed() || window == 0) return 0;
   XStoreName(display, window, title);
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
+                  XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(title), static_cast<int>(std::strlen(title)));
+  XSetIconName(display, window, programName);
+  std::string name = programName, className = programName;
+  if (!className.empty()) className[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(className[0])));
+  XClassHint classHint = {name.data(), className.data()};
+  XSetClassHint(display, window, &classHint);
+  long pid = static_cast<long>(getpid());
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&pid), 1);
   // The window manager asks rather than cutting the whole connection off.
   Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(display, window, &deleteWindow, 1);
@@ -179,11 +222,17 @@ void X11Sync(_XDisplay* display) {
   if (display) XSync(display, False);
 }
 
+const XEvent* X11EventOf(const SDL_Event& event) {
+  if (event.type != SDL_SYSWMEVENT || !event.syswm.msg || event.syswm.msg->subsystem != SDL_SYSWM_X11)
+    return nullptr;
+  return &event.syswm.msg->msg.x11.event;
+}
+
 X11Notice X11DecodeNotice(const SDL_Event& event) {
   X11Notice notice;
-  if (event.type != SDL_SYSWMEVENT || !event.syswm.msg || event.syswm.msg->subsystem != SDL_SYSWM_X11)
-    return notice;
-  const XEvent& xevent = event.syswm.msg->msg.x11.event;
+  const XEvent* x = X11EventOf(event);
+  if (!x) return notice;
+  const XEvent& xevent = *x;
   if (xevent.type == DestroyNotify) {
     notice.kind = X11Notice::kDestroyed;
     notice.window = xevent.xdestroywindow.window;

@@ -8,8 +8,10 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
 
 struct _XDisplay;  // Xlib's Display
+union _XEvent;
 
 namespace plat::sdl {
 
@@ -18,11 +20,24 @@ _XDisplay* X11DisplayOf(SDL_Window* window);
 // The X11 id of an SDL window.
 uint64_t X11WindowOf(SDL_Window* window);
 
-// While installed, errors about windows that are gone (BadWindow,
-// BadDrawable, and BadMatch from focus changes) are ignored instead of
-// ending the program: a foreign window may be destroyed at any time.
+// While installed, no X error ends the program: errors about windows that
+// are gone (BadWindow, BadDrawable, and BadMatch from focus changes) are
+// ignored, as a foreign window may be destroyed at any time, and others are
+// reported on stderr. Stays installed until the display is closed.
 void X11InstallErrorTolerance();
 void X11RemoveErrorTolerance();
+
+// Runs requests synchronously under the error tolerance; false when any of
+// them failed.
+bool X11Attempt(_XDisplay* display, const std::function<void()>& requests);
+// The connection's file descriptor, and whether events wait unread in
+// Xlib's own queue (no request to the server).
+int X11ConnectionFd(_XDisplay* display);
+bool X11EventsWaiting(_XDisplay* display);
+void X11Flush(_XDisplay* display);
+
+// The root window of the default screen: its size is the screen's.
+uint64_t X11RootWindow(_XDisplay* display);
 
 // Client area of a window on the screen. False (never an X error) for an id
 // that names no window.
@@ -32,10 +47,11 @@ bool X11WindowExists(_XDisplay* display, uint64_t id);
 // A child window of parent at (x, y) in the parent's client area, with
 // structure and expose events selected, mapped when visible. 0 on failure.
 uint64_t X11CreateChild(_XDisplay* display, uint64_t parent, int x, int y, int width, int height, bool visible);
+// A mapped top-level window of our own outside SDL, titled and classed as
+// window managers expect (class: programName, and the same capitalised);
+// its close box destroys it (see X11DecodeNotice). 0 when it cannot be made.
+uint64_t X11CreateTopLevel(_XDisplay* display, int width, int height, const char* title, const char* programName);
 // Structure events of a foreign window: its resizes and its destruction.
-// A mapped top-level window of our own outside SDL; its close box destroys
-// it (see X11DecodeNotice). 0 when it cannot be made.
-uint64_t X11CreateTopLevel(_XDisplay* display, int width, int height, const char* title);
 void X11WatchWindow(_XDisplay* display, uint64_t id);
 void X11UnwatchWindow(_XDisplay* display, uint64_t id);
 // What SDL must see of a window it wraps: resizes, exposes, focus.
@@ -53,5 +69,7 @@ struct X11Notice {
   int width = 0, height = 0;
 };
 X11Notice X11DecodeNotice(const SDL_Event& event);
+// The X event behind an SDL_SYSWMEVENT, or null.
+const _XEvent* X11EventOf(const SDL_Event& event);
 
 }  // namespace plat::sdl

@@ -28,6 +28,7 @@ struct Options {
                                // else a screen of its own that no other program sees)
   std::string configDir;       // settings directory; "" = $XDG_CONFIG_HOME/orvanel-saver
   std::string programName = "orvanel-saver";
+  std::string programTitle = "Orvanel Saver IV";  // title of a window of its own (--window)
 };
 
 // Starts the Win32 layer with the given options. Later calls replace the

@@ -58,6 +58,18 @@ TEST_F(DirectorTest, StartsAsABlackStageWithItsBackground) {
   EXPECT_EQ(0, director->desc->colours[254].rgbGreen);
 }
 
+TEST_F(DirectorTest, AWindowWithoutAClientAreaGetsAOnePixelStageAndNoReport) {
+  headless::ClearMessageBoxes();
+  auto director = MakeDirector(0, 0);
+  EXPECT_EQ(1, director->desc->width);
+  EXPECT_EQ(1, director->desc->height);
+  ASSERT_NE(nullptr, director->background);
+  EXPECT_EQ(1, director->background->bounds.right);
+  EXPECT_EQ(1, director->background->bounds.bottom);
+  director->Frame();
+  EXPECT_TRUE(headless::MessageBoxes().empty()) << headless::MessageBoxes().front().text;
+}
+
 TEST_F(DirectorTest, DirtyAreasAbsorbMergeAndSplit) {
   auto d = MakeDirector();
   EXPECT_EQ(1, d->AddDirtyRect(0, 0, 8, 8));

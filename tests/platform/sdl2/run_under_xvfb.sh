@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs a program against a private Xvfb server (1024x768x24) on the first
-# free display from :90 up, then stops the server. Exit 77 (skipped) when
-# Xvfb is not installed.
+# Runs a program against a private Xvfb server (1024x768x24, or
+# $ORVANEL_XVFB_SCREEN; more server arguments in $ORVANEL_XVFB_ARGS) on the
+# first free display from :90 up, then stops the server. The program finds the server's process id in ORVANEL_XVFB_PID.
+# Exit 77 (skipped) when Xvfb is not installed.
 set -u
 if ! command -v Xvfb >/dev/null 2>&1; then
   echo "Xvfb is not installed: skipped (scripts/install-deps --test installs it)"
@@ -14,7 +15,9 @@ for ((number = 90; number < 190; number++)); do
   [[ -e /tmp/.X${number}-lock || -e /tmp/.X11-unix/X${number} ]] && continue
   # -noreset: the server would otherwise reset, refusing connections for a
   # moment, whenever a test closes the last one.
-  Xvfb ":${number}" -screen 0 1024x768x24 -nolisten tcp -noreset >"$log" 2>&1 &
+  # shellcheck disable=SC2086  # the extra arguments are words
+  Xvfb ":${number}" -screen 0 "${ORVANEL_XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset ${ORVANEL_XVFB_ARGS:-} \
+    >"$log" 2>&1 &
   server=$!
   for ((i = 0; i < 200; i++)); do
     [[ -S /tmp/.X11-unix/X${number} ]] && break
@@ -42,4 +45,4 @@ stop_server() {
 }
 trap stop_server EXIT
 
-DISPLAY=":${number}" ORVANEL_TEST_XVFB=1 "$@"
+DISPLAY=":${number}" ORVANEL_TEST_XVFB=1 ORVANEL_XVFB_PID=$server "$@"

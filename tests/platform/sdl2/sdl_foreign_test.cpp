@@ -64,7 +64,7 @@ TEST_F(SdlForeign, ChildFollowsItsParentAndNoticesItsEnd) {
     for (int x = 0; x < 400; ++x)
       reinterpret_cast<uint32_t*>(surface->pixels + y * surface->pitch)[x] = x < 200 ? 0xC00000 : 0x00C000;
   RECT all = {0, 0, 400, 300};
-  backend_->Present(native, &all, 1);
+  Show(native, &all, 1);
   EXPECT_EQ(ReadPixel(display_, child, 10, 10), 0xC00000u);
   EXPECT_EQ(ReadPixel(display_, child, 399, 299), 0x00C000u);
   EXPECT_EQ(ReadPixel(display_, parent, 10, 10), 0xC00000u);
@@ -91,7 +91,7 @@ TEST_F(SdlForeign, ChildFollowsItsParentAndNoticesItsEnd) {
   XSync(display_, False);
   ASSERT_TRUE(WaitFor(plat::HostEvent::kParentGone, &event));
   EXPECT_EQ(event.window, native);
-  backend_->Present(native, &all, 1);
+  Show(native, &all, 1);
   backend_->MoveNative(native, 0, 0, 10, 10);
   backend_->ShowNative(native, true);
   backend_->RaiseNative(native);

@@ -160,7 +160,7 @@ TEST_F(SdlInput, ActivationIsThatOfTheWholeProgram) {
 TEST_F(SdlInput, TerminateSignalsEndTheProgramThroughItsEvents) {
   ASSERT_TRUE(StartBackend());
   ASSERT_NE(OpenWindow(0, 0, 100, 100), nullptr);
-  for (int signal : {SIGTERM, SIGINT}) {
+  for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
     std::raise(signal);
     plat::HostEvent event;
     ASSERT_TRUE(backend_->WaitEvent(&event, 5000)) << signal;

@@ -36,12 +36,28 @@ plat::NativeWindow* FullScreen(plat::Backend& backend) {
 
 using SdlPresent = XvfbTest;
 
-TEST_F(SdlPresent, ScreenIsTheDesktop) {
+TEST_F(SdlPresent, ScreenIsTheDesktopAndFollowsItsSize) {
   ASSERT_TRUE(StartBackend());
   EXPECT_STREQ(backend_->Name(), "sdl2");
   EXPECT_EQ(backend_->ScreenWidth(), 1024);
   EXPECT_EQ(backend_->ScreenHeight(), 768);
   EXPECT_EQ(backend_->ScreenDepth(), 24);
+
+  // The screen changes size (RandR): the root window tells, as the server would.
+  Window root = DefaultRootWindow(display_);
+  XEvent configure = {};
+  configure.xconfigure.type = ConfigureNotify;
+  configure.xconfigure.event = root;
+  configure.xconfigure.window = root;
+  configure.xconfigure.width = 800;
+  configure.xconfigure.height = 600;
+  XSendEvent(display_, root, False, StructureNotifyMask, &configure);
+  XSync(display_, False);
+  uint32_t start = backend_->Now();
+  plat::HostEvent event;
+  while (backend_->ScreenWidth() != 800 && backend_->Now() - start < 3000) backend_->WaitEvent(&event, 20);
+  EXPECT_EQ(backend_->ScreenWidth(), 800);
+  EXPECT_EQ(backend_->ScreenHeight(), 600);
 }
 
 TEST_F(SdlPresent, FullScreenWindowShowsExactlyThePresentedRectangles) {
@@ -67,7 +83,7 @@ TEST_F(SdlPresent, FullScreenWindowShowsExactlyThePresentedRectangles) {
   ASSERT_EQ(surface->depth, 32);
   FillPattern(surface);
   RECT rects[] = {{10, 20, 110, 70}, {500, 600, 501, 601}, {1000, 700, 1200, 900}};
-  backend_->Present(native, rects, 3);
+  Show(native, rects, 3);
 
   const int inside[][2] = {{10, 20}, {109, 69}, {60, 40}, {500, 600}, {1023, 767}, {1000, 700}};
   for (auto& p : inside)
@@ -78,7 +94,7 @@ TEST_F(SdlPresent, FullScreenWindowShowsExactlyThePresentedRectangles) {
   EXPECT_EQ(ReadPixel(display_, attributes.root, 60, 40), Pattern(60, 40));
 
   RECT all = {0, 0, 1024, 768};
-  backend_->Present(native, &all, 1);
+  Show(native, &all, 1);
   EXPECT_EQ(ReadPixel(display_, window, 300, 300), Pattern(300, 300));
   backend_->DestroyNative(native);
 }
@@ -111,7 +127,7 @@ TEST_F(SdlPresent, DialogWindowSitsWhereAskedAndMoves) {
   EXPECT_EQ(rect.right, 600);
   EXPECT_EQ(rect.bottom, 350);
   RECT all = {0, 0, 400, 250};
-  backend_->Present(native, &all, 1);
+  Show(native, &all, 1);
   EXPECT_EQ(ReadPixel(display_, static_cast<Window>(native->nativeId), 399, 249), Pattern(399, 249));
 }
 
@@ -127,7 +143,7 @@ TEST_F(SdlPresent, PaletteScreenShowsIndicesThroughTheSystemPalette) {
   for (int y = 0; y < surface->height; ++y)
     for (int x = 0; x < surface->width; ++x) surface->pixels[y * surface->pitch + x] = x < 512 ? 5 : 252;
   RECT all = {0, 0, surface->width, surface->height};
-  backend_->Present(native, &all, 1);
+  Show(native, &all, 1);
   Window window = static_cast<Window>(native->nativeId);
   EXPECT_EQ(ReadPixel(display_, window, 10, 10), 0x800080u);   // static colour 5
   EXPECT_EQ(ReadPixel(display_, window, 600, 10), 0x0000FFu);  // static colour 252
@@ -137,6 +153,7 @@ TEST_F(SdlPresent, PaletteScreenShowsIndicesThroughTheSystemPalette) {
   palette.entries[5] = PALETTEENTRY{10, 20, 30, PC_RESERVED};
   ++palette.version;
   backend_->SystemPaletteChanged();
+  Settle(native);
   EXPECT_EQ(ReadPixel(display_, window, 10, 10), 0x0A141Eu);
   EXPECT_EQ(ReadPixel(display_, window, 511, 767), 0x0A141Eu);
   EXPECT_EQ(ReadPixel(display_, window, 600, 10), 0x0000FFu);
@@ -211,7 +228,7 @@ TEST_F(SdlPresent, UncoveredPartsAreShownAgain) {
   Drain();
   FillPattern(native->surface);
   RECT all = {0, 0, 1024, 768};
-  backend_->Present(native, &all, 1);
+  Show(native, &all, 1);
   Window root = DefaultRootWindow(display_);
   ASSERT_EQ(ReadPixel(display_, root, 150, 150), Pattern(150, 150));
 
@@ -225,6 +242,7 @@ TEST_F(SdlPresent, UncoveredPartsAreShownAgain) {
   plat::HostEvent event;
   ASSERT_TRUE(WaitFor(plat::HostEvent::kExpose, &event));
   EXPECT_EQ(event.window, native);
+  Settle(native);
   EXPECT_EQ(ReadPixel(display_, root, 150, 150), Pattern(150, 150));
   EXPECT_EQ(ReadPixel(display_, root, 299, 299), Pattern(299, 299));
 }

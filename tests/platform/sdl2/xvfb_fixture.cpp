@@ -67,6 +67,11 @@ void XvfbTest::Drain(uint32_t ms) {
   while (backend_->Now() - start < ms) backend_->WaitEvent(&event, 20);
 }
 
+void XvfbTest::Show(plat::NativeWindow* native, const RECT* rects, int count) {
+  backend_->Present(native, rects, count);
+  Settle(native);
+}
+
 Window XvfbTest::CreateTestWindow(int x, int y, int width, int height, unsigned long background) {
   return testsupport::MapPlainWindow(display_, x, y, width, height, background);
 }

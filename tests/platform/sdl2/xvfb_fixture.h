@@ -32,6 +32,15 @@ class XvfbTest : public ::testing::Test {
   bool WaitFor(plat::HostEvent::Kind kind, plat::HostEvent* out, uint32_t timeoutMs = 3000);
   // Hands out every event that comes within ms.
   void Drain(uint32_t ms = 200);
+  // Presents, and returns once the server has drawn it: it takes the
+  // pixels without being waited for.
+  void Show(plat::NativeWindow* native, const RECT* rects, int count);
+  // Returns once the server has drawn all that native presented: a question
+  // on the backend's connection is answered after every request before it.
+  void Settle(plat::NativeWindow* native) {
+    RECT ignored;
+    backend_->ForeignWindowRect(native->nativeId, &ignored);
+  }
 
   // A plain top-level window of the test's own connection, mapped.
   Window CreateTestWindow(int x, int y, int width, int height, unsigned long background);

@@ -7,10 +7,12 @@
 #include <X11/Xutil.h>
 #include <signal.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/child_process.h"
@@ -67,32 +69,41 @@ class SaverOnX : public ::testing::Test {
     return testsupport::MapPlainWindow(display_, 40, 30, width, height, BlackPixel(display_, DefaultScreen(display_)));
   }
 
-  std::vector<Window> Children(Window window) {
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    std::vector<Window> result;
-    if (XQueryTree(display_, window, &root, &parent, &children, &count))
-      result.assign(children, children + count);
-    if (children) XFree(children);
-    return result;
-  }
+  std::vector<Window> Children(Window window) { return testsupport::Children(display_, window); }
 
   bool Viewable(Window window, XWindowAttributes* attributes) {
     return XGetWindowAttributes(display_, window, attributes) && attributes->map_state == IsViewable;
   }
 
-  // Whether any pixel of the window is other than black.
-  bool ShowsMoreThanBlack(Window window) {
-    XWindowAttributes attributes;
-    if (!Viewable(window, &attributes)) return false;
-    XImage* image =
-        XGetImage(display_, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
-    if (!image) return false;
-    bool found = false;
-    for (int y = 0; y < attributes.height && !found; ++y)
-      for (int x = 0; x < attributes.width && !found; ++x) found = (XGetPixel(image, x, y) & 0xFFFFFF) != 0;
-    XDestroyImage(image);
-    return found;
+  // Whether any pixel of the window's area (all of it by default) is other than black.
+  bool ShowsMoreThanBlack(Window window, int x = 0, int y = 0, int width = 1 << 15, int height = 1 << 15) {
+    return testsupport::CountLitPixels(display_, window, x, y, width, height) > 0;
+  }
+
+  // The saver's window inside host, once the saver has drawn there; 0 (test
+  // failed) if it did not.
+  Window DrawnChild(ChildProcess* saver, Window host) {
+    Window child = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          std::vector<Window> children = Children(host);
+          child = children.empty() ? 0 : children.front();
+          return (child != 0 && ShowsMoreThanBlack(child)) || !saver->Running();
+        },
+        kDeadlineMs))
+        << "the saver drew nothing inside the given window; it said: " << SaverErrors();
+    return child;
+  }
+
+  // Waits until the window has the given size.
+  bool HasSize(Window window, int width, int height) {
+    return WaitUntil(
+        [&] {
+          XWindowAttributes attributes;
+          return XGetWindowAttributes(display_, window, &attributes) && attributes.width == width &&
+                 attributes.height == height;
+        },
+        kDeadlineMs);
   }
 
   Window FindTopLevel(const char* title) { return testsupport::FindViewableTopLevel(display_, title); }
@@ -100,27 +111,18 @@ class SaverOnX : public ::testing::Test {
   // The saver, started on `host`, makes a child window there and draws into
   // it; SIGTERM ends it cleanly and takes the child away.
   void ExpectDrawsInsideUntilTerminated(ChildProcess* saver, Window host) {
-    Window child = 0;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-          std::vector<Window> children = Children(host);
-          child = children.empty() ? 0 : children.front();
-          return child != 0 || !saver->Running();
-        },
-        kDeadlineMs));
-    ASSERT_NE(child, 0u) << "no window inside the given one; the saver said: " << SaverErrors();
+    Window child = DrawnChild(saver, host);
+    ASSERT_NE(child, 0u);
     XWindowAttributes hostAttributes, childAttributes;
     ASSERT_TRUE(XGetWindowAttributes(display_, host, &hostAttributes));
-    EXPECT_TRUE(WaitUntil([&] { return Viewable(child, &childAttributes); }, kDeadlineMs));
+    ASSERT_TRUE(XGetWindowAttributes(display_, child, &childAttributes));
     EXPECT_EQ(childAttributes.width, hostAttributes.width);
     EXPECT_EQ(childAttributes.height, hostAttributes.height);
-    EXPECT_TRUE(WaitUntil([&] { return ShowsMoreThanBlack(child); }, kDeadlineMs))
-        << "the saver drew nothing; it said: " << SaverErrors();
     ASSERT_TRUE(saver->Running()) << "the saver ended by itself: " << SaverErrors();
 
     saver->Signal(SIGTERM);
     ASSERT_TRUE(saver->WaitExit(kDeadlineMs)) << "SIGTERM did not end the saver";
-    EXPECT_EQ(saver->ExitCode(), 0) << SaverErrors();
+    EXPECT_EQ(saver->EndSignal(), SIGTERM) << "exit code " << saver->ExitCode() << "; " << SaverErrors();
     EXPECT_TRUE(Children(host).empty()) << "the saver's window stayed behind";
   }
 
@@ -137,12 +139,17 @@ TEST_F(SaverOnX, PreviewRunsInsideTheWindowGivenByItsDecimalId) {
 }
 
 TEST_F(SaverOnX, RootModeDrawsIntoTheWindowNamedByXscreensaverInHexOrDecimal) {
-  for (bool hex : {true, false}) {
-    SCOPED_TRACE(hex ? "hex" : "decimal");
+  // xscreensaver-settings names its preview with --window-id beside --root.
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way == 0 ? "hex" : way == 1 ? "decimal" : "--window-id beside it");
     Window host = CreateHostWindow(400, 300);
-    std::string id = hex ? Hex(host) : std::to_string(host);
     ChildProcess saver;
-    ASSERT_TRUE(StartSaver(&saver, {"--root"}, {"XSCREENSAVER_WINDOW=" + id}));
+    if (way < 2) {
+      std::string id = way == 0 ? Hex(host) : std::to_string(host);
+      ASSERT_TRUE(StartSaver(&saver, {"--root"}, {"XSCREENSAVER_WINDOW=" + id}));
+    } else {
+      ASSERT_TRUE(StartSaver(&saver, {"--root", "--window-id", Hex(host)}));
+    }
     ExpectDrawsInsideUntilTerminated(&saver, host);
     XDestroyWindow(display_, host);
   }
@@ -154,18 +161,25 @@ TEST_F(SaverOnX, WindowOfItsOwnEndsOnSigtermOrOnItsCloseBox) {
     ChildProcess saver;
     ASSERT_TRUE(StartSaver(&saver, {"--window"}));
     Window window = 0;
-    ASSERT_TRUE(WaitUntil([&] { return (window = FindTopLevel("orvanel-saver")) != 0 || !saver.Running(); },
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindTopLevel("Orvanel Saver IV")) != 0 || !saver.Running(); },
                           kDeadlineMs));
     ASSERT_NE(window, 0u) << "no window of its own; the saver said: " << SaverErrors();
     XWindowAttributes attributes;
     ASSERT_TRUE(XGetWindowAttributes(display_, window, &attributes));
     EXPECT_EQ(attributes.width, 640);
     EXPECT_EQ(attributes.height, 480);
+    // Window managers and desktop tools know it by its class.
+    XClassHint classHint = {};
+    ASSERT_TRUE(XGetClassHint(display_, window, &classHint));
+    EXPECT_STREQ(classHint.res_name, "orvanel-saver");
+    EXPECT_STREQ(classHint.res_class, "Orvanel-saver");
+    XFree(classHint.res_name);
+    XFree(classHint.res_class);
     if (!closeBox) {
       ExpectDrawsInsideUntilTerminated(&saver, window);
       continue;
     }
-    ASSERT_TRUE(WaitUntil([&] { return !Children(window).empty(); }, kDeadlineMs));
+    ASSERT_NE(DrawnChild(&saver, window), 0u);
     // What a window manager sends when its close box is clicked.
     XEvent close = {};
     close.xclient.type = ClientMessage;
@@ -201,6 +215,77 @@ TEST_F(SaverOnX, FullScreenCoversTheScreenAndEndsOnAKey) {
   EXPECT_EQ(user.ExitCode(), 0) << "the key could not be pressed";
   ASSERT_TRUE(saver.WaitExit(kDeadlineMs)) << "the key press did not end the saver";
   EXPECT_EQ(saver.ExitCode(), 0) << SaverErrors();
+}
+
+TEST_F(SaverOnX, EveryStartReachesTheDisplayAndANamedDisplayThatIsNotThereIsAnError) {
+  // Each start opens the display and looks for the window given, which is
+  // none: 255. A start that could not use the display would say so and end with 1.
+  for (int start = 0; start < 40; ++start) {
+    ChildProcess saver;
+    ASSERT_TRUE(StartSaver(&saver, {"/p", "1"}));
+    ASSERT_TRUE(saver.WaitExit(kDeadlineMs));
+    ASSERT_EQ(saver.ExitCode(), 255) << "start " << start << ": " << SaverErrors();
+  }
+  ChildProcess saver;
+  ASSERT_TRUE(StartSaver(&saver, {"/s"}, {"DISPLAY=:4711"}));
+  ASSERT_TRUE(saver.WaitExit(kDeadlineMs)) << "it ran without its display";
+  EXPECT_EQ(saver.ExitCode(), 1);
+  EXPECT_NE(SaverErrors().find("\":4711\""), std::string::npos) << SaverErrors();
+}
+
+TEST_F(SaverOnX, HostWindowDestroyedWhileTheSaverDrawsNeverEndsItWithAnXError) {
+  // As xscreensaver does: the window goes, and SIGTERM follows (at once, or
+  // after the saver has seen the window go).
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    Window host = CreateHostWindow(160, 120);
+    ChildProcess saver;
+    ASSERT_TRUE(StartSaver(&saver, {"--window-id", std::to_string(host)}));
+    ASSERT_NE(DrawnChild(&saver, host), 0u);
+    XDestroyWindow(display_, host);
+    XSync(display_, False);
+    if (round % 2 == 0) saver.Signal(SIGTERM);
+    ASSERT_TRUE(saver.WaitExit(kDeadlineMs)) << "the saver did not end without its window";
+    std::string errors = SaverErrors();
+    EXPECT_TRUE(saver.ExitCode() == 0 || saver.EndSignal() == SIGTERM)
+        << "exit code " << saver.ExitCode() << ", signal " << saver.EndSignal() << ": " << errors;
+    EXPECT_EQ(errors.find("X Error"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("X error"), std::string::npos) << errors;
+  }
+}
+
+TEST_F(SaverOnX, HostWindowThatGrowsOrShrinksGetsTheSceneAtItsNewSize) {
+  Window host = CreateHostWindow(400, 300);
+  ChildProcess saver;
+  ASSERT_TRUE(StartSaver(&saver, {"--window-id", std::to_string(host)}));
+  Window child = DrawnChild(&saver, host);
+  ASSERT_NE(child, 0u);
+
+  // Grown: pictures come into the new area too.
+  XResizeWindow(display_, host, 800, 600);
+  XSync(display_, False);
+  ASSERT_TRUE(HasSize(child, 800, 600)) << "the saver's window did not follow its host";
+  EXPECT_TRUE(WaitUntil(
+      [&] { return ShowsMoreThanBlack(child, 400, 0, 400, 600) || ShowsMoreThanBlack(child, 0, 300, 400, 300); },
+      kDeadlineMs))
+      << "nothing was drawn in the new area";
+
+  // Shrunk: the pictures stay in view (each always overlaps a preview).
+  XResizeWindow(display_, host, 240, 180);
+  XSync(display_, False);
+  ASSERT_TRUE(HasSize(child, 240, 180)) << "the saver's window did not follow its host";
+  ASSERT_TRUE(WaitUntil([&] { return ShowsMoreThanBlack(child); }, kDeadlineMs)) << "the pictures left the view";
+  int lit = 0;
+  for (int sample = 0; sample < 10; ++sample) {
+    lit += ShowsMoreThanBlack(child);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  EXPECT_GE(lit, 8) << "the pictures were out of view in " << 10 - lit << " of 10 looks";
+
+  ASSERT_TRUE(saver.Running()) << SaverErrors();
+  saver.Signal(SIGTERM);
+  ASSERT_TRUE(saver.WaitExit(kDeadlineMs));
+  XDestroyWindow(display_, host);
 }
 
 }  // namespace
