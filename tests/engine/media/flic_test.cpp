@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "byte_order/little_endian.h"
 #include "engine/media/media_test_util.h"
 #include "flic/flic_writer.h"
 #include "media/image_flic.h"
@@ -44,10 +45,6 @@ Bytes RawFile(int width, int height, const std::vector<flic::Chunk>& frame0, con
   if (twoFrames) w.AddRawFrame(frame1);
   w.AddRawRing({});
   return w.Finish();
-}
-
-void Set(Bytes& bytes, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 uint8_t Pixel(const mImageFlic& image, int x, int y) { return *image.FrameBitmap()->desc->Pixel(x, y); }
@@ -326,14 +323,14 @@ TEST_F(FlicTest, MalformedSizesNeitherHangNorLeaveTheBuffers) {
   std::vector<Bytes> files;
   // Chunk sizes 0 and below the header, a frame size of 0, frame and chunk sizes past the end.
   files.push_back(RawFile(8, 4, {{flic::kByteRun, Solid(8, 4, 3)}}));
-  Set(files.back(), 128 + 16, 0);
+  WriteLe32(&files.back()[128 + 16], 0);
   files.push_back(RawFile(8, 4, {{flic::kByteRun, Solid(8, 4, 3)}}));
-  Set(files.back(), 128 + 16, 3);
+  WriteLe32(&files.back()[128 + 16], 3);
   files.push_back(RawFile(8, 4, {{flic::kByteRun, Solid(8, 4, 3)}}));
-  Set(files.back(), 128, 0);
+  WriteLe32(&files.back()[128], 0);
   files.push_back(RawFile(8, 4, {{flic::kByteRun, Solid(8, 4, 3)}}));
-  Set(files.back(), 128, 0x7FFFFFF0);
-  Set(files.back(), 128 + 16, 0xFFFFFFF0);
+  WriteLe32(&files.back()[128], 0x7FFFFFF0);
+  WriteLe32(&files.back()[128 + 16], 0xFFFFFFF0);
   // Width 0 and a frame too large to hold.
   files.push_back(RawFile(8, 4, {}));
   files.back()[8] = files.back()[9] = 0;
