@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "../media/media_test_util.h"
-#include "audio/audio_wav.h"
 #include "byte_order/little_endian.h"
+#include "engine/media/media_test_util.h"
+#include "media/audio_wav.h"
 #include "support/host_fixture.h"
 
 namespace {
