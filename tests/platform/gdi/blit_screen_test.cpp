@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "orvanel/headless.h"
 #include "platform/gdi/gdi_test_window.h"
 #include "support/host_fixture.h"
+#include "support/png_file.h"
 
 namespace {
 
@@ -350,17 +350,12 @@ void DrawTestPicture(const char* file) {
 
   const std::string path = std::string(ORVANEL_BINARY_DIR) + "/" + file;
   ASSERT_TRUE(headless::SaveScreenshot(path));
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
-  image.format = PNG_FORMAT_RGB;
-  std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
-  ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
-  ASSERT_EQ(static_cast<int>(image.width), headless::ScreenWidth());
-  ASSERT_EQ(static_cast<int>(image.height), headless::ScreenHeight());
-  for (int y = 40; y < 240; ++y)
-    for (int x = 40; x < 440; ++x) {
-      const png_byte* p = &pixels[(static_cast<size_t>(y) * image.width + x) * 3];
+  const testsupport::RgbPicture shot = testsupport::ReadPngRgb(path);
+  ASSERT_EQ(static_cast<int>(shot.width), headless::ScreenWidth());
+  ASSERT_EQ(static_cast<int>(shot.height), headless::ScreenHeight());
+  for (unsigned y = 40; y < 240; ++y)
+    for (unsigned x = 40; x < 440; ++x) {
+      const uint8_t* p = shot.At(x, y);
       ASSERT_EQ(RGB(p[0], p[1], p[2]), headless::ScreenPixel(x, y)) << "screenshot at " << x << "," << y;
     }
 }
