@@ -1,5 +1,7 @@
 #include "user/dialogs_template.h"
 
+#include "byte_order/little_endian.h"
+
 namespace plat::dlg {
 namespace {
 
@@ -10,7 +12,7 @@ class Reader {
   size_t pos() const { return pos_; }
   uint16_t Word() {
     if (!Need(2)) return 0;
-    uint16_t v = static_cast<uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
+    uint16_t v = ReadLe16(data_ + pos_);
     pos_ += 2;
     return v;
   }
@@ -41,7 +43,7 @@ class Reader {
   NameOrOrdinal Name() {
     NameOrOrdinal n;
     if (!Need(2)) return n;
-    uint16_t first = static_cast<uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
+    uint16_t first = ReadLe16(data_ + pos_);
     if (first == 0xFFFF) {
       pos_ += 2;
       n.isOrdinal = true;
