@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/backend.h"
+#include "core/draw_target.h"
 #include "core/lifecycle.h"
 #include "kernel/out_of_memory.h"
 #include "user/window_directory.h"
@@ -50,6 +51,8 @@ Backend& CurrentBackend() {
   }
   return *g_backend;
 }
+
+Surface* ScreenSurface() { return g_backend ? g_backend->ScreenSurface() : nullptr; }
 
 }  // namespace plat
 
