@@ -6,6 +6,7 @@
 #include "core/backend.h"
 #include "core/due_work.h"
 #include "core/signals.h"
+#include "core/trace.h"
 #include "orvanel/host.h"
 #include "user/user_state.h"
 
@@ -211,6 +212,7 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
 // objects on this platform: nCount must be 0.
 DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE*, BOOL, DWORD dwMilliseconds, DWORD dwWakeMask) {
   if (nCount != 0) {
+    PLAT_FIXME("MsgWaitForMultipleObjects: %lu handles", static_cast<unsigned long>(nCount));
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
   }

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "core/lifecycle.h"
+#include "core/trace.h"
 #include "vfw/codecs.h"
 
 namespace {
@@ -48,13 +49,24 @@ bool SizeIsSane(LONG width, LONG height) {
 
 // What the input format asks for, or ICERR_BADFORMAT.
 LRESULT CheckFormats(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out, plat::vfw::Codec* codec) {
-  if (!in || in->biSize < sizeof(BITMAPINFOHEADER) || in->biBitCount != 8) return ICERR_BADFORMAT;
+  if (!in || in->biSize < sizeof(BITMAPINFOHEADER)) return ICERR_BADFORMAT;
+  if (in->biBitCount != 8) {
+    PLAT_FIXME("ICDecompress: input of %u bits", in->biBitCount);
+    return ICERR_BADFORMAT;
+  }
   if (!SizeIsSane(in->biWidth, in->biHeight)) return ICERR_BADFORMAT;
   *codec = plat::vfw::CodecForCompression(in->biCompression);
-  if (*codec == plat::vfw::Codec::kNone) return ICERR_BADFORMAT;
-  if (!out) return ICERR_OK;
-  if (out->biSize < sizeof(BITMAPINFOHEADER) || out->biBitCount != 8 || out->biCompression != BI_RGB)
+  if (*codec == plat::vfw::Codec::kNone) {
+    PLAT_FIXME("ICDecompress: no decompressor for %08lx", static_cast<unsigned long>(in->biCompression));
     return ICERR_BADFORMAT;
+  }
+  if (!out) return ICERR_OK;
+  if (out->biSize < sizeof(BITMAPINFOHEADER)) return ICERR_BADFORMAT;
+  if (out->biBitCount != 8 || out->biCompression != BI_RGB) {
+    PLAT_FIXME("ICDecompress: output of %u bits compressed as %08lx", out->biBitCount,
+               static_cast<unsigned long>(out->biCompression));
+    return ICERR_BADFORMAT;
+  }
   if (out->biWidth != in->biWidth || std::labs(out->biHeight) != std::labs(in->biHeight)) return ICERR_BADFORMAT;
   return ICERR_OK;
 }
@@ -87,9 +99,15 @@ extern "C" {
 HIC WINAPI ICOpen(DWORD fccType, DWORD fccHandler, UINT wMode) {
   DWORD type = fccType | 0x20202020u;  // "VIDC" and "vidc" alike
   if (type != ICTYPE_VIDEO) return nullptr;
-  if (wMode != ICMODE_DECOMPRESS && wMode != ICMODE_FASTDECOMPRESS && wMode != ICMODE_QUERY) return nullptr;
+  if (wMode != ICMODE_DECOMPRESS && wMode != ICMODE_FASTDECOMPRESS && wMode != ICMODE_QUERY) {
+    PLAT_FIXME("ICOpen: mode %u (decompressors only)", wMode);
+    return nullptr;
+  }
   // A stream may leave its handler empty; its format then says what it is.
-  if (fccHandler != 0 && !plat::vfw::IsKnownHandler(fccHandler)) return nullptr;
+  if (fccHandler != 0 && !plat::vfw::IsKnownHandler(fccHandler)) {
+    PLAT_FIXME("ICOpen: no decompressor %08lx", static_cast<unsigned long>(fccHandler));
+    return nullptr;
+  }
   auto* d = new Decompressor{fccHandler, false};
   Open().insert(d);
   return reinterpret_cast<HIC>(d);
@@ -123,6 +141,7 @@ LRESULT WINAPI ICSendMessage(HIC hic, UINT msg, DWORD_PTR dw1, DWORD_PTR dw2) {
       d->begun = false;
       return ICERR_OK;
     default:
+      PLAT_FIXME("ICSendMessage: message %#x", msg);
       return ICERR_UNSUPPORTED;
   }
 }
