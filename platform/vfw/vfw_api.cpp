@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <string>
 
 #include "core/lifecycle.h"
 #include "core/trace.h"
@@ -43,6 +44,16 @@ Decompressor* Find(HIC hic) {
   return d && Open().count(d) ? d : nullptr;
 }
 
+// A four-character code as its letters, for the trace.
+std::string FourccText(DWORD code) {
+  std::string text;
+  for (int shift = 0; shift < 32; shift += 8) {
+    char c = static_cast<char>((code >> shift) & 0xFF);
+    text += c >= 0x20 && c < 0x7F ? c : '?';
+  }
+  return text;
+}
+
 bool SizeIsSane(LONG width, LONG height) {
   return width > 0 && width <= kMaxSide && height != 0 && height >= -kMaxSide && height <= kMaxSide;
 }
@@ -57,13 +68,13 @@ LRESULT CheckFormats(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out, pl
   if (!SizeIsSane(in->biWidth, in->biHeight)) return ICERR_BADFORMAT;
   *codec = plat::vfw::CodecForCompression(in->biCompression);
   if (*codec == plat::vfw::Codec::kNone) {
-    PLAT_FIXME("ICDecompress: no decompressor for %08lx", static_cast<unsigned long>(in->biCompression));
+    PLAT_FIXME("ICDecompress: no decompressor for '%s'", FourccText(in->biCompression).c_str());
     return ICERR_BADFORMAT;
   }
   if (!out) return ICERR_OK;
   if (out->biSize < sizeof(BITMAPINFOHEADER)) return ICERR_BADFORMAT;
   if (out->biBitCount != 8 || out->biCompression != BI_RGB) {
-    PLAT_FIXME("ICDecompress: output of %u bits compressed as %08lx", out->biBitCount,
+    PLAT_FIXME("ICDecompress: output of %u bits, compression %lu (8-bit BI_RGB only)", out->biBitCount,
                static_cast<unsigned long>(out->biCompression));
     return ICERR_BADFORMAT;
   }
@@ -105,7 +116,7 @@ HIC WINAPI ICOpen(DWORD fccType, DWORD fccHandler, UINT wMode) {
   }
   // A stream may leave its handler empty; its format then says what it is.
   if (fccHandler != 0 && !plat::vfw::IsKnownHandler(fccHandler)) {
-    PLAT_FIXME("ICOpen: no decompressor %08lx", static_cast<unsigned long>(fccHandler));
+    PLAT_FIXME("ICOpen: no decompressor '%s'", FourccText(fccHandler).c_str());
     return nullptr;
   }
   auto* d = new Decompressor{fccHandler, false};
