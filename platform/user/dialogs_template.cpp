@@ -1,6 +1,7 @@
 #include "user/dialogs_template.h"
 
 #include "byte_order/little_endian.h"
+#include "core/trace.h"
 
 namespace plat::dlg {
 namespace {
@@ -186,6 +187,7 @@ bool ParseMenuTemplate(const uint8_t* data, size_t size, std::vector<MenuEntry>*
   Reader r(data, size);
   uint16_t version = r.Word();
   uint16_t offset = r.Word();
+  if (r.ok() && version == 1) PLAT_FIXME("menu: extended template");
   if (!r.ok() || version != 0) return false;
   for (uint16_t i = 0; i < offset; ++i) r.Byte();
   return ParseMenuLevel(r, out, 0);
