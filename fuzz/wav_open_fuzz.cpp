@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "audio/audio_wav.h"
 #include "fuzz_support.h"
+#include "media/audio_wav.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzHostOnce();

@@ -3,9 +3,9 @@
 #include "frame_wait.h"
 #include "media/image_flic.h"
 #include "saver_state.h"
-#include "sprites/render_solid.h"
 #include "sprites/sprite_image.h"
 #include "stage/director.h"
+#include "stage/render_solid.h"
 
 AboutBoxState g_aboutBox;
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sprite_picture.h"
-#include "sprites/render_solid.h"
+#include "stage/render_solid.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "sprites/renderer.h"
 #include "stage/bitmap.h"
 #include "stage/director.h"
+#include "stage/renderer.h"
 
 namespace benchstage {
 

@@ -1,6 +1,6 @@
-// Byte copy and fills used by the decoders for runs of pixels. They align
-// the destination to 16 bits, as the original routines did; the results are
-// the plain byte sequences whatever the alignment.
+// Byte copy and fills used by the decoders for runs of pixels: the plain
+// byte sequences whatever the alignment of either pointer; a count of 0 or
+// less writes nothing.
 #pragma once
 
 #include <cstddef>

@@ -1,12 +1,9 @@
 // RIFF chunk navigation of mFile: a stack of container ends and the last chunk found.
 #include "media/file.h"
 
-namespace {
+#include "byte_order/little_endian.h"
 
-uint32_t Word32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
+namespace {
 
 // End of a chunk whose header is at position: data padded to even, plus the header.
 uint64_t ChunkEnd(uint32_t position, uint32_t size) {
@@ -19,11 +16,11 @@ bool mFile::RiffDescend(uint32_t form) {
   if (!fileState.isOpen) return false;
   if (!EnsureBytes(12)) return false;
   const uint8_t* p = fileState.readPtr;
-  if (Word32(p) != FourCC("RIFF")) return false;
+  if (ReadLe32(p) != FourCC("RIFF")) return false;
   chunkDepth = 0;
-  uint64_t end = static_cast<uint64_t>(Word32(p + 4)) + 8;
+  uint64_t end = static_cast<uint64_t>(ReadLe32(p + 4)) + 8;
   chunkEnds[0] = end > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(end);
-  if (Word32(p + 8) != form) return false;
+  if (ReadLe32(p + 8) != form) return false;
   fileState.readPtr += 12;
   fileState.position = Tell();
   return true;
@@ -35,9 +32,9 @@ bool mFile::FindChunk(uint32_t id) {
   for (;;) {
     if (!EnsureBytes(8)) return false;
     const uint8_t* p = fileState.readPtr;
-    if (Word32(p) == id) {
+    if (ReadLe32(p) == id) {
       uint32_t position = static_cast<uint32_t>(Tell());
-      lastChunkSize = Word32(p + 4);
+      lastChunkSize = ReadLe32(p + 4);
       uint64_t end = ChunkEnd(position, lastChunkSize);
       lastChunkEnd = end > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(end);
       fileState.readPtr += 8;
@@ -51,7 +48,7 @@ bool mFile::FindChunk(uint32_t id) {
 bool mFile::NextChunk() {
   if (!fileState.isOpen || !EnsureBytes(8)) return false;
   uint32_t position = static_cast<uint32_t>(Tell());
-  uint64_t end = ChunkEnd(position, Word32(fileState.readPtr + 4));
+  uint64_t end = ChunkEnd(position, ReadLe32(fileState.readPtr + 4));
   uint32_t limit = chunkEnds[chunkDepth];
   if (limit >= end) {
     if (end > 0x7FFFFFFF) return false;
@@ -65,7 +62,7 @@ bool mFile::ListDescend(uint32_t type) {
   for (;;) {
     if (!FindChunk(FourCC("LIST"))) return false;
     if (!EnsureBytes(4)) return false;
-    if (Word32(fileState.readPtr) == type) {
+    if (ReadLe32(fileState.readPtr) == type) {
       // The stack holds the RIFF chunk and nine lists; a deeper list is not entered.
       if (chunkDepth + 1 >= kMaxContainers) return false;
       chunkDepth += 1;

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "audio/audio_wav.h"
+#include "media/audio_wav.h"
 #include "media/image_file.h"
 #include "stage/bitmap.h"
 

@@ -2,14 +2,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "byte_order/little_endian.h"
 #include "media/image_avi.h"
 
 namespace {
-
-uint32_t Word32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // Frames decoded at most when the index gives no nearer key frame.
 constexpr int32_t kIndexDistance = 10;
@@ -54,8 +50,8 @@ bool mImageAVI::ReadNextFrameChunk(uint32_t* delivered) {
     int64_t available = fileState.dataEnd - fileState.readPtr;
     if (available < 8) return false;
     const uint8_t* p = fileState.readPtr;
-    uint32_t code = Word32(p);
-    if (code == FourCC("LIST") && available >= 12 && Word32(p + 8) == FourCC("rec ")) {
+    uint32_t code = ReadLe32(p);
+    if (code == FourCC("LIST") && available >= 12 && ReadLe32(p + 8) == FourCC("rec ")) {
       // A record's chunks are read as if they lay directly in "movi".
       if (!ListDescend(FourCC("rec "))) return false;
       chunkDepth -= 1;
@@ -187,7 +183,7 @@ bool mImageAVI::JumpToKeyFrame(int32_t target) {
   // the entry names, or the index is not to be trusted.
   int64_t position = int64_t{moviStart} - 4 + keyEntry.dwChunkOffset;
   if (position < moviStart || position + 8 > DataLength() || Seek(static_cast<int32_t>(position), 0) < 0 ||
-      !EnsureBytes(8) || Word32(fileState.readPtr) != keyEntry.ckid) {
+      !EnsureBytes(8) || ReadLe32(fileState.readPtr) != keyEntry.ckid) {
     Seek(back, 0);
     return false;
   }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "byte_order/little_endian.h"
 #include "media/image_avi.h"
 
 namespace {
@@ -93,9 +94,7 @@ void mImageAVI::PassTrailingSound() {
   while (Playing() && stream.length > 0) {
     if (fileState.bufferEnd - fileState.readPtr < 12) Refill(fileState.readPtr);
     if (fileState.dataEnd - fileState.readPtr < 8) return;
-    const uint8_t* p = fileState.readPtr;
-    uint32_t code = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-                    static_cast<uint32_t>(p[3]) << 24;
+    const uint32_t code = ReadLe32(fileState.readPtr);
     const int32_t before = Tell();
     if (code != audioChunkId) return;
     PassAudioChunk();

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "byte_order/little_endian.h"
+
 namespace {
 
 constexpr uint16_t kBitmapType = 0x4D42;  // "BM"
@@ -14,19 +16,13 @@ constexpr int32_t kInfoHeaderSize = 40;
 constexpr int64_t kMaxWidth = 1 << 20;
 constexpr int64_t kMaxPixels = int64_t{1} << 28;
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
-
 bool IsKnownDepth(int bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32; }
 
 // Bit fields: 5-5-5 and 8-8-8 say no more than plain rows do; 5-6-5 gives
 // green a sixth bit.
 enum class Fields { kPlain, k565, kUnknown };
 Fields BitFields(int bits, const uint8_t* masks) {
-  uint32_t red = Get32(masks), green = Get32(masks + 4), blue = Get32(masks + 8);
+  uint32_t red = ReadLe32(masks), green = ReadLe32(masks + 4), blue = ReadLe32(masks + 8);
   if (bits == 16 && red == 0x7C00 && green == 0x03E0 && blue == 0x001F) return Fields::kPlain;
   if (bits == 16 && red == 0xF800 && green == 0x07E0 && blue == 0x001F) return Fields::k565;
   if (bits == 32 && red == 0xFF0000 && green == 0x00FF00 && blue == 0x0000FF) return Fields::kPlain;
@@ -36,10 +32,8 @@ Fields BitFields(int bits, const uint8_t* masks) {
 // 5-6-5 pixels as 5-5-5 ones, in place: green loses its lowest bit.
 void To555(uint8_t* row, int pixels) {
   for (int i = 0; i < pixels; ++i) {
-    unsigned v = row[2 * i] | (row[2 * i + 1] << 8);
-    v = ((v >> 1) & 0x7FE0) | (v & 0x1F);
-    row[2 * i] = static_cast<uint8_t>(v);
-    row[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+    const unsigned v = ReadLe16(row + 2 * i);
+    WriteLe16(row + 2 * i, static_cast<uint16_t>(((v >> 1) & 0x7FE0) | (v & 0x1F)));
   }
 }
 
@@ -68,15 +62,15 @@ BOOL mImageBMP::ReadHeader() {
   int32_t start = Tell();
   uint8_t fileHeader[kFileHeaderSize] = {};
   uint8_t info[kInfoHeaderSize] = {};
-  if (Read(fileHeader, kFileHeaderSize) != kFileHeaderSize || Get16(fileHeader) != kBitmapType)
+  if (Read(fileHeader, kFileHeaderSize) != kFileHeaderSize || ReadLe16(fileHeader) != kBitmapType)
     return RefuseHeader(kErrFileType);
-  if (Read(info, 4) != 4 || Get32(info) != kInfoHeaderSize || Read(info + 4, kInfoHeaderSize - 4) != kInfoHeaderSize - 4)
+  if (Read(info, 4) != 4 || ReadLe32(info) != kInfoHeaderSize || Read(info + 4, kInfoHeaderSize - 4) != kInfoHeaderSize - 4)
     return RefuseHeader(kErrFileType);
 
-  int64_t width = static_cast<int32_t>(Get32(info + 4));
-  int64_t height = static_cast<int32_t>(Get32(info + 8));
-  int bits = Get16(info + 14);
-  uint32_t storage = Get32(info + 16);
+  int64_t width = static_cast<int32_t>(ReadLe32(info + 4));
+  int64_t height = static_cast<int32_t>(ReadLe32(info + 8));
+  int bits = ReadLe16(info + 14);
+  uint32_t storage = ReadLe32(info + 16);
   bool rowsTopDown = height < 0;
   height = rowsTopDown ? -height : height;
   if (width <= 0 || height == 0 || !IsKnownDepth(bits)) return RefuseHeader(kErrFileType);
@@ -94,14 +88,14 @@ BOOL mImageBMP::ReadHeader() {
     return RefuseHeader(kErrFileType);
   }
   int64_t stride = (bits * width + 31) / 32 * 4;
-  int64_t firstRow = int64_t{start} + Get32(fileHeader + 10);
+  int64_t firstRow = int64_t{start} + ReadLe32(fileHeader + 10);
   if (width > kMaxWidth || width * height > kMaxPixels) return RefuseHeader(kErrOutOfMemory);
   if (firstRow + stride * height > INT32_MAX) return RefuseHeader(kErrFileType);
 
   // Indices above 255 cannot occur in a picture of 8 bits or less: a longer table is cut.
   int64_t colourCount = 0;
   if (bits <= 8) {
-    colourCount = Get32(info + 32);
+    colourCount = ReadLe32(info + 32);
     if (colourCount == 0 || colourCount > 256) colourCount = std::min<int64_t>(colourCount == 0 ? 1 << bits : 256, 256);
   }
   if (colourCount > 0) {
@@ -136,7 +130,7 @@ BOOL mImageBMP::ReadHeader() {
   frameRecord.planes = 1;
   frameRecord.originX = frameRecord.originY = 0;
   frameRecord.updateRect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
-  uint32_t imageSize = Get32(info + 20);
+  uint32_t imageSize = ReadLe32(info + 20);
   frameRecord.frameSize = imageSize != 0 && imageSize <= INT32_MAX ? static_cast<int32_t>(imageSize)
                                                                    : static_cast<int32_t>(stride * height);
   return true;

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "byte_order/little_endian.h"
+
 namespace {
 
 // The target (normally the stage) belongs to whoever made it; an image only
@@ -143,7 +145,7 @@ void mImageFile::ConvertRow(const uint8_t* source, uint8_t* destination, int cou
       // Five bits each of red, green and blue: the top four of each index the table.
       if (!table) return;
       for (int i = 0; i < count; ++i) {
-        unsigned value = source[2 * i] | (source[2 * i + 1] << 8);
+        unsigned value = ReadLe16(source + 2 * i);
         destination[i] = table[(((value >> 11) & 15) << 8) | (((value >> 6) & 15) << 4) | ((value >> 1) & 15)];
       }
       break;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "byte_order/little_endian.h"
+
 namespace {
 
 constexpr uint16_t kMagicFli = 0xAF11;
@@ -12,12 +14,6 @@ constexpr int32_t kFrameHeaderSize = 16;
 constexpr int32_t kChunkHeaderSize = 6;
 // Frame bitmaps beyond this many bytes are refused rather than attempted.
 constexpr int64_t kMaxFrameBytes = int64_t{1} << 28;
-
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
 
 }  // namespace
 
@@ -54,7 +50,7 @@ BOOL mImageFlic::ReadHeader() {
   if (!fileState.isOpen || fileRecord.formatTag != 0) return FALSE;
   std::memset(header, 0, sizeof header);
   int32_t got = Read(header, sizeof header);
-  uint16_t magic = Get16(header + 4);
+  uint16_t magic = ReadLe16(header + 4);
   const char* name = fileState.name;
   if (got != static_cast<int32_t>(sizeof header) || (magic != kMagicFli && magic != kMagicFlc)) {
     fileRecord.formatTag = 0;
@@ -62,8 +58,8 @@ BOOL mImageFlic::ReadHeader() {
     ReleaseImage();
     return FALSE;
   }
-  int32_t width = Get16(header + 8);
-  int32_t height = Get16(header + 10);
+  int32_t width = ReadLe16(header + 8);
+  int32_t height = ReadLe16(header + 10);
   // A picture with no pixels cannot be shown, and one too large cannot be held.
   int64_t stride = (int64_t{width} + 3) & ~int64_t{3};
   if (width == 0 || height == 0) {
@@ -79,26 +75,26 @@ BOOL mImageFlic::ReadHeader() {
   fileRecord.formatTag = FormatTag(magic == kMagicFli ? "FLI" : "FLC");
   literalReported_ = false;
 
-  firstFrameOffset = static_cast<int32_t>(Get32(header + 80));
+  firstFrameOffset = static_cast<int32_t>(ReadLe32(header + 80));
   if (firstFrameOffset == 0) firstFrameOffset = Tell();
-  secondFrameOffset = static_cast<int32_t>(Get32(header + 84));
+  secondFrameOffset = static_cast<int32_t>(ReadLe32(header + 84));
   if (secondFrameOffset == 0) {
     uint8_t size[4] = {};
     if (Seek(firstFrameOffset, 0) >= 0 && Read(size, 4) == 4)
-      secondFrameOffset = static_cast<int32_t>(static_cast<uint32_t>(firstFrameOffset) + Get32(size));
+      secondFrameOffset = static_cast<int32_t>(static_cast<uint32_t>(firstFrameOffset) + ReadLe32(size));
   }
   if (Tell() != firstFrameOffset) Seek(firstFrameOffset, 0);
 
-  fileRecord.fileSize = static_cast<int32_t>(Get32(header));
-  fileRecord.frameCount = Get16(header + 6);
+  fileRecord.fileSize = static_cast<int32_t>(ReadLe32(header));
+  fileRecord.frameCount = ReadLe16(header + 6);
   fileRecord.width = frameRecord.frameWidth = width;
   fileRecord.height = frameRecord.frameHeight = height;
   frameRecord.currentFrame = 0;
   frameRecord.frameSize = 0;
-  int32_t speed = static_cast<int32_t>(Get32(header + 16));
+  int32_t speed = static_cast<int32_t>(ReadLe32(header + 16));
   frameRecord.frameTime = magic == kMagicFli ? static_cast<int32_t>(int64_t{speed} * 100 / 7) : speed;
   frameRecord.planes = 1;
-  frameRecord.depth = Get16(header + 12);
+  frameRecord.depth = ReadLe16(header + 12);
 
   delete frameBitmap;
   frameBitmap = new mBitmap(width, height, 8);
@@ -156,12 +152,12 @@ bool mImageFlic::DecodeFrame() {
   update = RECT{frameRecord.frameWidth, frameRecord.frameHeight, 0, 0};
   int32_t frameStart = Tell();
   frameLimit = frameStart + kFrameHeaderSize;
-  if (!Need(kFrameHeaderSize) || Get16(fileState.readPtr + 4) != kFrameMagic) {
+  if (!Need(kFrameHeaderSize) || ReadLe16(fileState.readPtr + 4) != kFrameMagic) {
     ReportError(kClassImageFlic, kErrBadFrameHeader, fileState.name);
     return false;
   }
-  frameRecord.frameSize = static_cast<int32_t>(Get32(fileState.readPtr));
-  int chunks = Get16(fileState.readPtr + 6);
+  frameRecord.frameSize = static_cast<int32_t>(ReadLe32(fileState.readPtr));
+  int chunks = ReadLe16(fileState.readPtr + 6);
   fileState.readPtr += kFrameHeaderSize;
   // Chunks are read inside the frame only; a size below the header's is taken as the header.
   int64_t frameEnd = int64_t{frameStart} + std::max<int64_t>(static_cast<uint32_t>(frameRecord.frameSize), kFrameHeaderSize);
@@ -171,8 +167,8 @@ bool mImageFlic::DecodeFrame() {
   for (int i = 0; i < chunks; ++i) {
     int32_t chunkStart = Tell();
     if (!Need(kChunkHeaderSize)) break;
-    uint32_t size = Get32(fileState.readPtr);
-    int type = Get16(fileState.readPtr + 4);
+    uint32_t size = ReadLe32(fileState.readPtr);
+    int type = ReadLe16(fileState.readPtr + 4);
     fileState.readPtr += kChunkHeaderSize;
     DecodeChunk(type, chunkStart, static_cast<int32_t>(std::min<uint32_t>(size, 0x7FFFFFFF)));
     // The next chunk starts at this one's start plus its size, at least past its header.

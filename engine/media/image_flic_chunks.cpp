@@ -4,12 +4,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "byte_order/little_endian.h"
 #include "foundation/byte_helpers.h"
 #include "media/image_flic.h"
 
 namespace {
-
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 // The part of [x, x + n) that lies in a row of width pixels: how many to write.
 inline int Visible(int x, int n, int width) {
@@ -22,7 +21,7 @@ inline int Visible(int x, int n, int width) {
 void mImageFlic::DecodeColours(int shift) {
   uint8_t*& p = fileState.readPtr;
   if (!Need(2)) return;
-  int packets = Get16(p);
+  int packets = ReadLe16(p);
   p += 2;
   RGBQUAD* palette = frameRecord.palette;
   int entry = 0;
@@ -55,12 +54,12 @@ void mImageFlic::DecodeDeltaFlc() {
   const int height = frameRecord.frameHeight;
   RECT& update = frameRecord.updateRect;
   if (!Need(2)) return;
-  int lines = Get16(p);
+  int lines = ReadLe16(p);
   p += 2;
   int y = 0;
   for (int line = 0; line < lines;) {
     if (!Need(2)) break;
-    int16_t word = static_cast<int16_t>(Get16(p));
+    int16_t word = static_cast<int16_t>(ReadLe16(p));
     p += 2;
     if ((word & 0xC000) == 0xC000) {
       y += -word;  // rows skipped
@@ -97,7 +96,7 @@ void mImageFlic::DecodeDeltaFlc() {
         x += bytes;
       } else if (count < 0) {
         if (!Need(2)) return;
-        uint16_t pattern = Get16(p);
+        uint16_t pattern = ReadLe16(p);
         p += 2;
         int bytes = -2 * count;
         int n = Visible(x, bytes, width);
@@ -123,8 +122,8 @@ void mImageFlic::DecodeDeltaFli() {
   const int height = frameRecord.frameHeight;
   RECT& update = frameRecord.updateRect;
   if (!Need(4)) return;
-  int y = static_cast<int16_t>(Get16(p));
-  int rows = static_cast<int16_t>(Get16(p + 2));
+  int y = static_cast<int16_t>(ReadLe16(p));
+  int rows = static_cast<int16_t>(ReadLe16(p + 2));
   p += 4;
   update.top = std::min<LONG>(update.top, y);
   update.bottom = std::max<LONG>(update.bottom, y + rows);

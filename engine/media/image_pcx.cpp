@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+#include "byte_order/little_endian.h"
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+namespace {
 
 // The layouts rows can be turned into indices from.
 bool IsKnownLayout(int depth, int planes) {
@@ -49,9 +49,9 @@ bool mImagePCX::ReadPictureHeader() {
   int32_t afterHeader = Tell();
   if (header[0] != 0x0A || header[2] != 1) return Refuse(kErrFileType);
   int depth = header[3];
-  int xmin = Get16(header + 4), ymin = Get16(header + 6), xmax = Get16(header + 8), ymax = Get16(header + 10);
+  int xmin = ReadLe16(header + 4), ymin = ReadLe16(header + 6), xmax = ReadLe16(header + 8), ymax = ReadLe16(header + 10);
   int planes = header[65];
-  int lineBytes = Get16(header + 66);
+  int lineBytes = ReadLe16(header + 66);
   // A reversed extent, or lines too short for their pixels, would describe
   // pixels that are not in the file.
   if (xmax < xmin || ymax < ymin || !IsKnownLayout(depth, planes)) return Refuse(kErrFileType);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "audio/audio_wav.h"
+#include "media/audio_wav.h"
 #include "media/file.h"
 #include "sprites/script.h"
 #include "sprites/script_keywords.h"

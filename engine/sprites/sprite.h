@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "sprites/renderer.h"
+#include "stage/renderer.h"
 
 class mImage;
 class mFile;

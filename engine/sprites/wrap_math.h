@@ -1,5 +1,5 @@
-// Sums of stage coordinates, frames and depths that wrap at 32 bits, as
-// they always did, instead of overflowing: a script may take them anywhere.
+// Sums of stage coordinates, frames and depths that wrap around at 32 bits
+// (two's complement) instead of overflowing: a script may take them anywhere.
 #pragma once
 
 #include <cstdint>

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <new>
 
-#include "sprites/render_solid.h"
-#include "sprites/renderer.h"
+#include "stage/render_solid.h"
+#include "stage/renderer.h"
 
 mDirector::mDirector(HWND window, int capacity) : window(window) {
   RECT client = {0, 0, 0, 0};

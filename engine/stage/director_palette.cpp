@@ -3,8 +3,8 @@
 // never touching the static colours of a palette screen.
 #include <algorithm>
 
-#include "sprites/renderer.h"
 #include "stage/director.h"
+#include "stage/renderer.h"
 
 namespace {
 

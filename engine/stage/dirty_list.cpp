@@ -2,8 +2,8 @@
 // the dirty areas into the stage and copying them to the window.
 #include <algorithm>
 
-#include "sprites/renderer.h"
 #include "stage/director.h"
+#include "stage/renderer.h"
 
 namespace {
 constexpr int32_t kSentinelEdge = 32000;  // sorts after every stage coordinate

@@ -1,17 +1,12 @@
 #include "stage/palette_resource.h"
 
+#include "byte_order/little_endian.h"
 #include "foundation/object.h"
 
 // The palette is small and read once, so it is walked here in place over
 // the resource bytes, every length checked against what is really there.
 
 namespace {
-
-uint32_t ReadLe32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-uint16_t ReadLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 bool IsCode(const uint8_t* p, const char* code) {
   return p[0] == code[0] && p[1] == code[1] && p[2] == code[2] && p[3] == code[3];

@@ -15,6 +15,7 @@
 #include "advapi/registry_lock.h"
 #include "advapi/registry_store.h"
 #include "core/lifecycle.h"
+#include "core/trace.h"
 
 namespace {
 
@@ -48,7 +49,10 @@ LONG PathOf(HKEY key, std::string* path) {
     *path = it->second->path;
     return ERROR_SUCCESS;
   }
-  if (key == HKEY_CLASSES_ROOT || key == HKEY_LOCAL_MACHINE || key == HKEY_USERS) return ERROR_ACCESS_DENIED;
+  if (key == HKEY_CLASSES_ROOT || key == HKEY_LOCAL_MACHINE || key == HKEY_USERS) {
+    PLAT_FIXME("registry: root key %p (HKEY_CURRENT_USER only)", static_cast<void*>(key));
+    return ERROR_ACCESS_DENIED;
+  }
   return ERROR_INVALID_HANDLE;
 }
 

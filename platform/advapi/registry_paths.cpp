@@ -33,20 +33,21 @@ std::string PasswordDatabaseHome() {
 
 }  // namespace
 
-std::string ChooseConfigDirectory(const std::string& configured, const char* xdgConfigHome, const char* home,
-                                  const char* passwordHome) {
+std::string ChooseConfigDirectory(const std::string& configured, const std::string& program,
+                                  const char* xdgConfigHome, const char* home, const char* passwordHome) {
   if (!configured.empty()) return configured;
-  if (IsAbsolute(xdgConfigHome)) return std::string(xdgConfigHome) + "/orvanel-saver";
+  if (IsAbsolute(xdgConfigHome)) return std::string(xdgConfigHome) + "/" + program;
   // With no home, the working directory would be a stranger's place to keep
   // the settings in.
   const char* base = IsAbsolute(home) ? home : IsAbsolute(passwordHome) ? passwordHome : nullptr;
-  return base ? std::string(base) + "/.config/orvanel-saver" : "";
+  return base ? std::string(base) + "/.config/" + program : "";
 }
 
 std::string ConfigDirectory() {
   const char* home = std::getenv("HOME");
   std::string passwordHome = IsAbsolute(home) ? "" : PasswordDatabaseHome();
-  return ChooseConfigDirectory(host::CurrentOptions().configDir, std::getenv("XDG_CONFIG_HOME"), home,
+  const host::Options& options = host::CurrentOptions();
+  return ChooseConfigDirectory(options.configDir, options.programName, std::getenv("XDG_CONFIG_HOME"), home,
                                passwordHome.c_str());
 }
 

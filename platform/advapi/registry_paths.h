@@ -7,11 +7,11 @@
 namespace plat {
 
 // The settings directory: the configured one, else
-// $XDG_CONFIG_HOME/orvanel-saver, else <home>/.config/orvanel-saver with the
-// home from $HOME or, where that is unset or relative, from the password
+// $XDG_CONFIG_HOME/<program>, else <home>/.config/<program> with the home
+// from $HOME or, where that is unset or relative, from the password
 // database. "" when there is no home at all. Relative paths are ignored.
-std::string ChooseConfigDirectory(const std::string& configured, const char* xdgConfigHome, const char* home,
-                                  const char* passwordHome);
+std::string ChooseConfigDirectory(const std::string& configured, const std::string& program,
+                                  const char* xdgConfigHome, const char* home, const char* passwordHome);
 // The same for the running program.
 std::string ConfigDirectory();
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/trace.h"
 #include "user/dialogs_internal.h"
 #include "user/dialogs_paint.h"
 #include "user/user_state.h"
@@ -113,6 +114,7 @@ HWND PreviousSibling(HWND hwnd) {
 LRESULT CALLBACK UpDownProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
+      if (StyleOf(hwnd) & UDS_ARROWKEYS) PLAT_FIXME("up-down: UDS_ARROWKEYS (the arrow keys do not step it)");
       if (StyleOf(hwnd) & UDS_AUTOBUDDY) {
         UpDownState& s = States::Of(hwnd);
         s.buddy = PreviousSibling(hwnd);
@@ -182,6 +184,22 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
     case UDM_GETBUDDY:
       return reinterpret_cast<LRESULT>(States::Of(hwnd).buddy);
+    case UDM_GETRANGE32: {
+      UpDownState& s = States::Of(hwnd);
+      if (wParam) *reinterpret_cast<int*>(wParam) = s.lower;
+      if (lParam) *reinterpret_cast<int*>(lParam) = s.upper;
+      return 0;
+    }
+    case UDM_GETBASE:
+      return 10;
+    case UDM_SETBASE:
+      if (wParam == 10) return 10;
+      PLAT_FIXME("up-down: base %u (decimal only)", static_cast<unsigned>(wParam));
+      return 0;
+    case UDM_SETACCEL:
+    case UDM_GETACCEL:
+      PLAT_FIXME("up-down: message %#x", message);
+      return 0;
     case WM_NCDESTROY:
       States::Drop(hwnd);
       break;

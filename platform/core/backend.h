@@ -90,6 +90,20 @@ class Backend {
   // until an event or a signal comes; SIGTERM/SIGINT (TakeTerminateRequest)
   // come back as kTerminate.
   virtual bool WaitEvent(HostEvent* event, uint32_t timeoutMs) = 0;
+  // True when every wait ends as soon as an activation request arrives; else
+  // an idle thread is woken now and then to look for one.
+  virtual bool WaitEndsOnActivation() const { return false; }
+  // The --seconds time is up: the last moment the screen shows the program's
+  // windows before they close.
+  virtual void TimedRunEnding() {}
+
+  // The desktop the windows are on, by which programs of the same user find
+  // each other's windows (an X display's name); "" for a screen no other
+  // program sees.
+  virtual std::string DesktopName() const = 0;
+  // The surface every window is composed on, for a backend that has one (the
+  // screen itself can then be drawn on); null where windows have their own.
+  virtual Surface* ScreenSurface() { return nullptr; }
 
   // Native windows.
   virtual NativeWindow* CreateNative(const TopLevelSpec& spec) = 0;

@@ -1,5 +1,7 @@
 #include "orvanel/host.h"
 
+#include <errno.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +9,7 @@
 #include <vector>
 
 #include "core/backend.h"
+#include "core/draw_target.h"
 #include "core/lifecycle.h"
 #include "core/screen_scale.h"
 #include "kernel/out_of_memory.h"
@@ -50,6 +53,8 @@ Backend& CurrentBackend() {
   return *g_backend;
 }
 
+Surface* ScreenSurface() { return g_backend ? g_backend->ScreenSurface() : nullptr; }
+
 }  // namespace plat
 
 namespace host {
@@ -60,6 +65,8 @@ bool Init(const Options& options, std::string* error) {
   if (plat::g_initialised) return true;
   plat::InstallOutOfMemoryEnd();
   plat::g_options = options;
+  if (plat::g_options.programName.empty()) plat::g_options.programName = program_invocation_short_name;
+  if (plat::g_options.programTitle.empty()) plat::g_options.programTitle = plat::g_options.programName;
   int count = 0;
   const plat::BackendEntry* table = plat::BackendTable(&count);
   std::string why;
@@ -67,11 +74,11 @@ bool Init(const Options& options, std::string* error) {
     const plat::BackendEntry& entry = table[i];
     bool named = !options.backend.empty();
     if (named && options.backend != entry.name) continue;
-    if (!entry.available(options)) {
+    if (!entry.available(plat::g_options)) {
       if (named) why = std::string("backend '") + entry.name + "' is not available here";
       continue;
     }
-    plat::g_backend = entry.create(options, &why);
+    plat::g_backend = entry.create(plat::g_options, &why);
     if (plat::g_backend && !plat::user::CheckWindowDirectory(&why)) {
       plat::g_backend.reset();
       break;

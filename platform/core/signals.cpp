@@ -123,14 +123,4 @@ void EndBySignal(int number) {
   raise(number);
 }
 
-void RaiseTerminateRequest() {
-  g_terminate = 1;
-  Wake();
-}
-
-void RaiseActivateRequest() {
-  g_activate = 1;
-  Wake();
-}
-
 }  // namespace plat

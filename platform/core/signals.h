@@ -23,16 +23,10 @@ bool TakeActivateRequest();
 // True while either flag is raised (does not clear).
 bool SignalPending();
 
-// The signal that first asked the program to end, or 0 (none, or only
-// RaiseTerminateRequest).
+// The signal that first asked the program to end, or 0.
 int EndSignal();
 // Ends the process by that signal with its default action, after flushing
 // standard output; returns only for 0 or if the signal does not end it.
 void EndBySignal(int number);
-
-// Raises the flags as the handlers do (tests, and the headless screen's
-// scripted Terminate).
-void RaiseTerminateRequest();
-void RaiseActivateRequest();
 
 }  // namespace plat

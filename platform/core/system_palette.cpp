@@ -39,11 +39,4 @@ SystemPalette& TheSystemPalette() {
   return g_palette;
 }
 
-void SystemPaletteToRgbQuads(RGBQUAD out[256]) {
-  const SystemPalette& palette = TheSystemPalette();
-  for (int i = 0; i < 256; ++i) {
-    out[i] = RGBQUAD{palette.entries[i].peBlue, palette.entries[i].peGreen, palette.entries[i].peRed, 0};
-  }
-}
-
 }  // namespace plat

@@ -16,7 +16,5 @@ struct SystemPalette {
 SystemPalette& TheSystemPalette();
 // Sets the twenty static colours at both ends and black in between.
 void ResetSystemPalette();
-// Colours in RGBQUAD order for converting 8-bit pixels.
-void SystemPaletteToRgbQuads(RGBQUAD out[256]);
 
 }  // namespace plat

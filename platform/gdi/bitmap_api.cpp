@@ -6,6 +6,7 @@
 #include <new>
 
 #include "core/backend.h"
+#include "core/trace.h"
 #include "gdi/dib_info.h"
 #include "gdi/objects.h"
 
@@ -28,7 +29,10 @@ HBITMAP OutOfMemory() {
 HBITMAP NewSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits, HANDLE hSection) {
   DeviceContext* dc = FindDc(hdc);
   if (hdc && !dc) return nullptr;
-  if (hSection) return nullptr;  // no file mappings here
+  if (hSection) {
+    PLAT_FIXME("CreateDIBSection: file mapping %p", hSection);
+    return nullptr;
+  }
   DibInfo info;
   if (!ReadDibInfo(pbmi, usage, dc, &info)) return nullptr;
 

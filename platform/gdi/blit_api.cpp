@@ -2,6 +2,7 @@
 // StretchDIBits, SetDIBitsToDevice.
 #include <windows.h>
 
+#include "core/trace.h"
 #include "gdi/blit_kernel.h"
 #include "gdi/dc_target.h"
 #include "gdi/dib_info.h"
@@ -36,7 +37,10 @@ bool SolidRop(DWORD rop) { return rop == BLACKNESS || rop == WHITENESS || rop ==
 
 BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
   if (SolidRop(rop)) return PatBlt(hdc, x, y, cx, cy, rop);
-  if (rop != SRCCOPY) return FALSE;
+  if (rop != SRCCOPY) {
+    PLAT_FIXME("BitBlt: rop %08lx", static_cast<unsigned long>(rop));
+    return FALSE;
+  }
   DcTarget dst, src;
   if (!ResolveDc(hdc, &dst) || !ResolveDc(hdcSrc, &src)) return FALSE;
   if (cx < 0 || cy < 0) return FALSE;
@@ -58,7 +62,13 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestH
   DcTarget dst;
   if (!ResolveDc(hdc, &dst)) return 0;
   if (SolidRop(rop)) return PatBlt(hdc, xDest, yDest, DestWidth, DestHeight, rop) ? SrcHeight : 0;
-  if (rop != SRCCOPY || !lpBits) return 0;
+  if (rop != SRCCOPY) {
+    PLAT_FIXME("StretchDIBits: rop %08lx", static_cast<unsigned long>(rop));
+    return 0;
+  }
+  if (!lpBits) return 0;
+  if (DestWidth < 0 || DestHeight < 0 || SrcWidth < 0 || SrcHeight < 0)
+    PLAT_FIXME("StretchDIBits: mirrored (%d x %d from %d x %d)", DestWidth, DestHeight, SrcWidth, SrcHeight);
   if (DestWidth <= 0 || DestHeight <= 0 || SrcWidth <= 0 || SrcHeight <= 0) return 0;
   DibInfo info;
   if (!ReadDibInfo(lpbmi, iUsage, dst.dc, &info)) return 0;

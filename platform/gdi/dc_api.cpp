@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/draw_target.h"
+#include "core/trace.h"
 #include "gdi/dc_access.h"
 #include "gdi/objects.h"
 #include "gdi/palette_state.h"
@@ -211,6 +212,7 @@ int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
       return static_cast<int>(sizeof(LOGBRUSH));
     }
     default:
+      PLAT_FIXME("GetObjectA: object type %d", static_cast<int>(object->type));
       return 0;
   }
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "core/backend.h"
+#include "core/trace.h"
 #include "gdi/objects.h"
 
 int WINAPI GetDeviceCaps(HDC hdc, int index) {
@@ -29,6 +30,8 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
     case SIZEPALETTE: return palette ? 256 : 0;
     case NUMRESERVED: return palette ? 20 : 0;
     case COLORRES: return palette ? 18 : 24;
-    default: return 0;
+    default:
+      PLAT_FIXME("GetDeviceCaps: index %d", index);
+      return 0;
   }
 }

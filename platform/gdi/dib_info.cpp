@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/trace.h"
+
 namespace plat::gdi {
 
 bool ReadDibInfo(const BITMAPINFO* info, UINT usage, const DeviceContext* dc, DibInfo* out) {
@@ -23,7 +25,10 @@ bool ReadDibInfo(const BITMAPINFO* info, UINT usage, const DeviceContext* dc, Di
     case 1:
     case 4:
     case 8:
-      if (h.biCompression != BI_RGB) return false;
+      if (h.biCompression != BI_RGB) {
+        PLAT_FIXME("DIB: %d bits compressed as %lu", h.biBitCount, static_cast<unsigned long>(h.biCompression));
+        return false;
+      }
       out->format = PixelFormat::kIndexed;
       break;
     case 16:
@@ -44,6 +49,7 @@ bool ReadDibInfo(const BITMAPINFO* info, UINT usage, const DeviceContext* dc, Di
       } else if (sixteen && out->masks[0] == 0xF800 && out->masks[1] == 0x7E0 && out->masks[2] == 0x1F) {
         out->format = PixelFormat::kRgb565;
       } else {
+        PLAT_FIXME("DIB: %d-bit masks %08x %08x %08x", h.biBitCount, out->masks[0], out->masks[1], out->masks[2]);
         return false;
       }
       break;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/trace.h"
 #include "gdi/blit_kernel.h"
 #include "gdi/dc_access.h"
 #include "gdi/dc_target.h"
@@ -84,6 +85,7 @@ BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
       if (!BrushColour(static_cast<HBRUSH>(t.dc->brush), &colour)) return TRUE;
       break;
     default:
+      PLAT_FIXME("PatBlt: rop %08lx", static_cast<unsigned long>(rop));
       return FALSE;
   }
   return FillSolid(t, r, colour) ? TRUE : FALSE;

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "byte_order/little_endian.h"
+
 #include "kernel/icons.h"
 
 namespace plat {
@@ -12,8 +14,6 @@ namespace {
 
 constexpr int kMaxIconSide = 256;
 
-uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Dword(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 
 bool DecodePng(const uint8_t* data, size_t size, IconImage* out) {
   png_image image;
@@ -43,12 +43,12 @@ bool DecodeIconImage(const uint8_t* data, size_t size, IconImage* out) {
   if (!data) return false;
   if (size >= 8 && std::memcmp(data, kPngSignature, 8) == 0) return DecodePng(data, size, out);
   if (size < 40) return false;
-  uint32_t headerSize = Dword(data);
-  int32_t width = static_cast<int32_t>(Dword(data + 4));
-  int32_t doubledHeight = static_cast<int32_t>(Dword(data + 8));
-  unsigned bits = Word(data + 14);
-  uint32_t compression = Dword(data + 16);
-  uint32_t coloursUsed = Dword(data + 32);
+  uint32_t headerSize = ReadLe32(data);
+  int32_t width = static_cast<int32_t>(ReadLe32(data + 4));
+  int32_t doubledHeight = static_cast<int32_t>(ReadLe32(data + 8));
+  unsigned bits = ReadLe16(data + 14);
+  uint32_t compression = ReadLe32(data + 16);
+  uint32_t coloursUsed = ReadLe32(data + 32);
   if (headerSize < 40 || headerSize > size || compression != 0) return false;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
   int height = doubledHeight / 2;
@@ -83,7 +83,7 @@ bool DecodeIconImage(const uint8_t* data, size_t size, IconImage* out) {
         const uint8_t* p = row + x * 3;
         argb = 0xFF000000u | p[2] << 16 | p[1] << 8 | p[0];
       } else {
-        argb = Dword(row + x * 4);
+        argb = ReadLe32(row + x * 4);
         if (argb >> 24) anyAlpha = true;
       }
       target[x] = argb;
@@ -107,8 +107,8 @@ bool DecodeIconImage(const uint8_t* data, size_t size, IconImage* out) {
 // GRPICONDIR: reserved, type 1, count; then 14-byte entries: width, height
 // (0 means 256), colour count, reserved, planes, bit count, bytes, id.
 int ChooseGroupIconImage(const uint8_t* directory, size_t size, int width, int height) {
-  if (!directory || size < 6 || Word(directory + 2) != 1) return -1;
-  size_t count = Word(directory + 4);
+  if (!directory || size < 6 || ReadLe16(directory + 2) != 1) return -1;
+  size_t count = ReadLe16(directory + 4);
   if (count > (size - 6) / 14) count = (size - 6) / 14;
   int best = -1;
   long bestDistance = 0;
@@ -117,11 +117,11 @@ int ChooseGroupIconImage(const uint8_t* directory, size_t size, int width, int h
     const uint8_t* entry = directory + 6 + i * 14;
     int w = entry[0] ? entry[0] : 256;
     int h = entry[1] ? entry[1] : 256;
-    int bits = Word(entry + 6);
+    int bits = ReadLe16(entry + 6);
     if (bits == 0) bits = entry[2] ? (entry[2] <= 2 ? 1 : entry[2] <= 16 ? 4 : 8) : 8;
     long distance = std::labs(static_cast<long>(w) - width) + std::labs(static_cast<long>(h) - height);
     if (best < 0 || distance < bestDistance || (distance == bestDistance && bits > bestBits)) {
-      best = Word(entry + 12);
+      best = ReadLe16(entry + 12);
       bestDistance = distance;
       bestBits = bits;
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/lifecycle.h"
+#include "core/trace.h"
 #include "kernel/modules.h"
 #include "kernel/res_file.h"
 
@@ -96,6 +97,7 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
                   plat::DrawStockIcon(static_cast<uint16_t>(reinterpret_cast<uintptr_t>(lpIconName)), &image)
             : plat::LoadProgramIcon(lpIconName, &image);
   if (!found) {
+    if (stock) PLAT_FIXME("LoadIconA: stock icon %p", static_cast<const void*>(lpIconName));
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
   }

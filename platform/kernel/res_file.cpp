@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "byte_order/little_endian.h"
+
 // windres output linked in as data (cmake/Resources.cmake); absent in
 // programs without resources.
 extern "C" __attribute__((weak)) const unsigned char win32_resource_data[];
@@ -16,25 +18,23 @@ namespace {
 
 constexpr size_t kFixedHeaderTail = 16;  // DataVersion, MemoryFlags, LanguageId, Version, Characteristics
 
-uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Dword(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 size_t AlignDword(size_t n) { return (n + 3) & ~size_t{3}; }
 
 // Reads an ordinal or a NUL-terminated UTF-16 string at header[*at], within
 // headerSize. Returns false if it does not end inside the header.
 bool ReadId(const uint8_t* header, size_t headerSize, size_t* at, ResId* id) {
   if (*at + 2 > headerSize) return false;
-  if (Word(header + *at) == 0xFFFF) {
+  if (ReadLe16(header + *at) == 0xFFFF) {
     if (*at + 4 > headerSize) return false;
     id->isOrdinal = true;
-    id->ordinal = Word(header + *at + 2);
+    id->ordinal = ReadLe16(header + *at + 2);
     *at += 4;
     return true;
   }
   id->isOrdinal = false;
   for (;;) {
     if (*at + 2 > headerSize) return false;
-    uint16_t c = Word(header + *at);
+    uint16_t c = ReadLe16(header + *at);
     *at += 2;
     if (c == 0) return true;
     id->text += c <= 0xFF ? static_cast<char>(c) : '?';
@@ -51,8 +51,8 @@ bool ParseResFile(const uint8_t* data, size_t size, std::vector<ResEntry>* entri
   size_t at = 0;
   while (at < size) {
     if (size - at < 8) break;  // trailing padding
-    uint32_t dataSize = Dword(data + at);
-    uint32_t headerSize = Dword(data + at + 4);
+    uint32_t dataSize = ReadLe32(data + at);
+    uint32_t headerSize = ReadLe32(data + at + 4);
     if (headerSize < 8 + 2 + 2 + kFixedHeaderTail || headerSize > size - at ||
         dataSize > size - at - headerSize) {
       entries->clear();
@@ -71,7 +71,7 @@ bool ParseResFile(const uint8_t* data, size_t size, std::vector<ResEntry>* entri
       entries->clear();
       return false;
     }
-    entry.language = Word(header + field + 6);
+    entry.language = ReadLe16(header + field + 6);
     entry.data = header + headerSize;
     entry.size = dataSize;
     // The leading empty entry (type 0, size 0) only marks a 32-bit .res.

@@ -3,6 +3,7 @@
 // (or null for it) has resources.
 #include <windows.h>
 
+#include "byte_order/little_endian.h"
 #include "kernel/modules.h"
 #include "kernel/res_file.h"
 
@@ -71,14 +72,14 @@ int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBuf
   const uint8_t* end = block->data + block->size;
   for (UINT index = uID % 16;; --index) {
     if (end - at < 2) return 0;
-    size_t length = static_cast<size_t>(at[0] | at[1] << 8);
+    size_t length = ReadLe16(at);
     at += 2;
     if (static_cast<size_t>(end - at) / 2 < length) return 0;
     if (index == 0) {
       size_t copied =
           length < static_cast<size_t>(cchBufferMax - 1) ? length : static_cast<size_t>(cchBufferMax - 1);
       for (size_t i = 0; i < copied; ++i) {
-        uint16_t c = static_cast<uint16_t>(at[2 * i] | at[2 * i + 1] << 8);
+        uint16_t c = ReadLe16(at + 2 * i);
         lpBuffer[i] = c <= 0xFF ? static_cast<char>(c) : '?';
       }
       lpBuffer[copied] = '\0';

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/lifecycle.h"
+#include "core/trace.h"
 #include "kernel/modules.h"
 #include "orvanel/host.h"
 
@@ -165,6 +166,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
   std::string key = FileNameKey(lpLibFileName);
   ++state.loadRequests[key];
   int index = FindModule(key);
+  if (index < 0) PLAT_FIXME("LoadLibraryA: no module %s here", key.c_str());
   if (index < 0 || !ExistsHere(index)) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
@@ -191,6 +193,11 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
   }
   // Entry points are looked up by name only; ordinals are not exported.
   if (IS_INTRESOURCE(lpProcName) || std::strcmp(lpProcName, kModules[index].proc.name) != 0) {
+    if (IS_INTRESOURCE(lpProcName))
+      PLAT_FIXME("GetProcAddress: %s ordinal %u", kModules[index].fileName,
+                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(lpProcName)));
+    else
+      PLAT_FIXME("GetProcAddress: %s has no %s here", kModules[index].fileName, lpProcName);
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
   }

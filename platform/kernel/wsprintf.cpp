@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/trace.h"
+
 namespace {
 
 constexpr int kMaxOutput = 1024;
@@ -149,6 +151,7 @@ int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list args) {
         --p;  // a lone '%' at the end is dropped
         break;
       default:
+        if (*p == 'S' || *p == 'C') PLAT_FIXME("wsprintfA: wide %%%c", *p);
         // Unknown types print as themselves ("%%" -> "%"); the flags are dropped.
         out.Put(*p);
         break;

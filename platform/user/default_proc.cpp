@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/trace.h"
 #include "user/user_state.h"
 
 using namespace plat;
@@ -37,7 +38,10 @@ extern "C" LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPA
       DestroyWindow(hWnd);
       return 0;
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(hWnd, WM_CLOSE, 0, 0);
+      if ((wParam & 0xFFF0) == SC_CLOSE)
+        SendMessageA(hWnd, WM_CLOSE, 0, 0);
+      else
+        PLAT_FIXME("DefWindowProcA: system command %#x", static_cast<unsigned>(wParam & 0xFFF0));
       return 0;
     case WM_SYSKEYDOWN:
       if (wParam == VK_F1 + 3 && (lParam & (1L << 29)) && !window->parent)  // Alt+F4

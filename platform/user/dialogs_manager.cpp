@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "core/trace.h"
 #include "user/dialogs_font.h"
 #include "user/dialogs_internal.h"
 #include "user/dialogs_menu.h"
@@ -260,6 +261,7 @@ HWND CreateFromTemplate(HINSTANCE instance, const DialogTemplate& t, HWND owner,
                                    ToPixelsY(setup, item.cy), dlg, reinterpret_cast<HMENU>(uintptr_t{item.id}),
                                    instance, const_cast<void*>(data));
     if (!control) {
+      if (GetLastError() == ERROR_CLASS_DOES_NOT_EXIST) PLAT_FIXME("dialog: no control class \"%s\"", cls.c_str());
       if (t.style & DS_NOFAILCREATE) continue;
       DestroyWindow(dlg);
       return nullptr;

@@ -1,5 +1,8 @@
 #include "user/dialogs_template.h"
 
+#include "byte_order/little_endian.h"
+#include "core/trace.h"
+
 namespace plat::dlg {
 namespace {
 
@@ -10,7 +13,7 @@ class Reader {
   size_t pos() const { return pos_; }
   uint16_t Word() {
     if (!Need(2)) return 0;
-    uint16_t v = static_cast<uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
+    uint16_t v = ReadLe16(data_ + pos_);
     pos_ += 2;
     return v;
   }
@@ -41,7 +44,7 @@ class Reader {
   NameOrOrdinal Name() {
     NameOrOrdinal n;
     if (!Need(2)) return n;
-    uint16_t first = static_cast<uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
+    uint16_t first = ReadLe16(data_ + pos_);
     if (first == 0xFFFF) {
       pos_ += 2;
       n.isOrdinal = true;
@@ -184,6 +187,7 @@ bool ParseMenuTemplate(const uint8_t* data, size_t size, std::vector<MenuEntry>*
   Reader r(data, size);
   uint16_t version = r.Word();
   uint16_t offset = r.Word();
+  if (r.ok() && version == 1) PLAT_FIXME("menu: extended template");
   if (!r.ok() || version != 0) return false;
   for (uint16_t i = 0; i < offset; ++i) r.Byte();
   return ParseMenuLevel(r, out, 0);

@@ -3,7 +3,7 @@
 // Also the key state and the --seconds watchdog.
 #include <cctype>
 
-#include "backends/headless/headless_backend.h"
+#include "core/backend.h"
 #include "orvanel/host.h"
 #include "user/user_state.h"
 
@@ -160,7 +160,7 @@ void Watchdog() {
     // the screen as it was when the time was up, not the empty desktop
     // left once the windows have closed.
     s.escapeSent = true;
-    if (HeadlessBackend* screen = RunningHeadless()) screen->TakeFinalScreenshot();
+    CurrentBackend().TimedRunEnding();
     HostEvent key;
     key.kind = HostEvent::kKeyDown;
     key.vk = VK_ESCAPE;

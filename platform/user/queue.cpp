@@ -3,9 +3,10 @@
 // WM_PAINT for windows with an update region, then WM_TIMER of due timers.
 #include <algorithm>
 
-#include "backends/headless/headless_backend.h"
+#include "core/backend.h"
 #include "core/due_work.h"
 #include "core/signals.h"
+#include "core/trace.h"
 #include "orvanel/host.h"
 #include "user/user_state.h"
 
@@ -109,9 +110,9 @@ uint32_t Until(uint32_t at, uint32_t now) {
 // due work or deadline of the --seconds watchdog.
 uint32_t IdleWait(uint32_t limit) {
   uint32_t now = CurrentBackend().Now();
-  // The headless screen wakes for activation requests by itself; other
-  // backends are asked again now and then so that none waits unseen.
-  uint32_t wait = RunningHeadless() ? limit : std::min<uint32_t>(limit, 100);
+  // A backend whose waits do not end on activation requests is asked again
+  // now and then, so that none waits unseen.
+  uint32_t wait = CurrentBackend().WaitEndsOnActivation() ? limit : std::min<uint32_t>(limit, 100);
   bool any = false;
   uint32_t next = 0;
   CheckTimers(now, &any, &next);
@@ -211,6 +212,7 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
 // objects on this platform: nCount must be 0.
 DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE*, BOOL, DWORD dwMilliseconds, DWORD dwWakeMask) {
   if (nCount != 0) {
+    PLAT_FIXME("MsgWaitForMultipleObjects: %lu handles", static_cast<unsigned long>(nCount));
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
   }

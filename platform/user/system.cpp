@@ -1,4 +1,5 @@
 // Cursor, system metrics and parameters, system colours, message boxes.
+#include "core/trace.h"
 #include "user/user_state.h"
 
 using namespace plat;
@@ -67,6 +68,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
     return nullptr;
   }
   // The program's own cursor resources show as the arrow.
+  PLAT_FIXME("LoadCursorA: the program's own cursors show as the arrow");
   return StockCursor(32512);
 }
 
@@ -137,6 +139,7 @@ int WINAPI GetSystemMetrics(int nIndex) {
     case SM_CYSMICON:
       return 16;
   }
+  PLAT_FIXME("GetSystemMetrics: index %d", nIndex);
   return 0;
 }
 
@@ -152,6 +155,7 @@ BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT uiParam, PVOID pvParam, UI
       *static_cast<BOOL*>(pvParam) = s.saverRunning ? TRUE : FALSE;
       return TRUE;
   }
+  PLAT_FIXME("SystemParametersInfoA: action %#x", uiAction);
   return FALSE;
 }
 
@@ -159,6 +163,9 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   return CurrentBackend().ShowMessageBox(hWnd, lpText ? lpText : "", lpCaption ? lpCaption : "Error", uType);
 }
 
-BOOL WINAPI MessageBeep(UINT uType) { return TRUE; }
+BOOL WINAPI MessageBeep(UINT uType) {
+  PLAT_FIXME("MessageBeep: type %#x makes no sound", uType);
+  return TRUE;
+}
 
 }  // extern "C"

@@ -4,8 +4,8 @@
 // Windows. A found window is named by its native id (as a window handle given
 // on the command line is).
 //
-// A desktop is an X display, or a headless screen given a name; an unnamed
-// headless screen is a desktop of its own and lists nothing. Each desktop has
+// A desktop is what the backend names (an X display, a headless screen given
+// a name); a screen with no name is a desktop of its own and lists nothing. Each desktop has
 // a listing folder in the runtime folder (runtime_folder.h). An activation
 // request is a file "<native id>.activate" beside the entry and a SIGUSR1 to
 // the process that holds the entry.
@@ -21,7 +21,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -47,18 +46,10 @@ std::string FolderName(std::string name) {
   return name;
 }
 
-// The folder of this desktop's listing; "" for a headless screen of its own.
+// The folder of this desktop's listing; "" for a screen of its own.
 std::string DesktopFolder() {
-  if (std::string(CurrentBackend().Name()) == "headless") {
-    std::string name = host::CurrentOptions().windowDirectory;
-    if (name.empty()) {
-      const char* shared = std::getenv("ORVANEL_HEADLESS_SCREEN");
-      if (shared && *shared) name = shared;
-    }
-    return name.empty() ? "" : FolderName(name);
-  }
-  const char* display = std::getenv("DISPLAY");
-  return FolderName(display && *display ? display : "default");
+  std::string name = CurrentBackend().DesktopName();
+  return name.empty() ? "" : FolderName(name);
 }
 
 void WarnOnce(const std::string& error) {

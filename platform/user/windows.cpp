@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/trace.h"
 #include "user/user_state.h"
 
 namespace plat::user {
@@ -244,6 +245,9 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
   if (!window) return FALSE;
   bool wasVisible = (window->style & WS_VISIBLE) != 0;
   bool show = nCmdShow != SW_HIDE && nCmdShow != SW_MINIMIZE;
+  if (nCmdShow == SW_MINIMIZE || nCmdShow == SW_SHOWMINIMIZED || nCmdShow == SW_SHOWMAXIMIZED ||
+      nCmdShow == SW_SHOWMINNOACTIVE)
+    PLAT_FIXME("ShowWindow: command %d (no minimised or maximised windows)", nCmdShow);
   // Child windows, also those inside another program's window, are never active.
   bool activate = show && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE &&
                   nCmdShow != SW_SHOWMINNOACTIVE && !window->parent &&

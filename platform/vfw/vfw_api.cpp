@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <string>
 
 #include "core/lifecycle.h"
+#include "core/trace.h"
 #include "vfw/codecs.h"
 
 namespace {
@@ -42,19 +44,40 @@ Decompressor* Find(HIC hic) {
   return d && Open().count(d) ? d : nullptr;
 }
 
+// A four-character code as its letters, for the trace.
+std::string FourccText(DWORD code) {
+  std::string text;
+  for (int shift = 0; shift < 32; shift += 8) {
+    char c = static_cast<char>((code >> shift) & 0xFF);
+    text += c >= 0x20 && c < 0x7F ? c : '?';
+  }
+  return text;
+}
+
 bool SizeIsSane(LONG width, LONG height) {
   return width > 0 && width <= kMaxSide && height != 0 && height >= -kMaxSide && height <= kMaxSide;
 }
 
 // What the input format asks for, or ICERR_BADFORMAT.
 LRESULT CheckFormats(const BITMAPINFOHEADER* in, const BITMAPINFOHEADER* out, plat::vfw::Codec* codec) {
-  if (!in || in->biSize < sizeof(BITMAPINFOHEADER) || in->biBitCount != 8) return ICERR_BADFORMAT;
+  if (!in || in->biSize < sizeof(BITMAPINFOHEADER)) return ICERR_BADFORMAT;
+  if (in->biBitCount != 8) {
+    PLAT_FIXME("ICDecompress: input of %u bits", in->biBitCount);
+    return ICERR_BADFORMAT;
+  }
   if (!SizeIsSane(in->biWidth, in->biHeight)) return ICERR_BADFORMAT;
   *codec = plat::vfw::CodecForCompression(in->biCompression);
-  if (*codec == plat::vfw::Codec::kNone) return ICERR_BADFORMAT;
-  if (!out) return ICERR_OK;
-  if (out->biSize < sizeof(BITMAPINFOHEADER) || out->biBitCount != 8 || out->biCompression != BI_RGB)
+  if (*codec == plat::vfw::Codec::kNone) {
+    PLAT_FIXME("ICDecompress: no decompressor for '%s'", FourccText(in->biCompression).c_str());
     return ICERR_BADFORMAT;
+  }
+  if (!out) return ICERR_OK;
+  if (out->biSize < sizeof(BITMAPINFOHEADER)) return ICERR_BADFORMAT;
+  if (out->biBitCount != 8 || out->biCompression != BI_RGB) {
+    PLAT_FIXME("ICDecompress: output of %u bits, compression %lu (8-bit BI_RGB only)", out->biBitCount,
+               static_cast<unsigned long>(out->biCompression));
+    return ICERR_BADFORMAT;
+  }
   if (out->biWidth != in->biWidth || std::labs(out->biHeight) != std::labs(in->biHeight)) return ICERR_BADFORMAT;
   return ICERR_OK;
 }
@@ -87,9 +110,15 @@ extern "C" {
 HIC WINAPI ICOpen(DWORD fccType, DWORD fccHandler, UINT wMode) {
   DWORD type = fccType | 0x20202020u;  // "VIDC" and "vidc" alike
   if (type != ICTYPE_VIDEO) return nullptr;
-  if (wMode != ICMODE_DECOMPRESS && wMode != ICMODE_FASTDECOMPRESS && wMode != ICMODE_QUERY) return nullptr;
+  if (wMode != ICMODE_DECOMPRESS && wMode != ICMODE_FASTDECOMPRESS && wMode != ICMODE_QUERY) {
+    PLAT_FIXME("ICOpen: mode %u (decompressors only)", wMode);
+    return nullptr;
+  }
   // A stream may leave its handler empty; its format then says what it is.
-  if (fccHandler != 0 && !plat::vfw::IsKnownHandler(fccHandler)) return nullptr;
+  if (fccHandler != 0 && !plat::vfw::IsKnownHandler(fccHandler)) {
+    PLAT_FIXME("ICOpen: no decompressor '%s'", FourccText(fccHandler).c_str());
+    return nullptr;
+  }
   auto* d = new Decompressor{fccHandler, false};
   Open().insert(d);
   return reinterpret_cast<HIC>(d);
@@ -123,6 +152,7 @@ LRESULT WINAPI ICSendMessage(HIC hic, UINT msg, DWORD_PTR dw1, DWORD_PTR dw2) {
       d->begun = false;
       return ICERR_OK;
     default:
+      PLAT_FIXME("ICSendMessage: message %#x", msg);
       return ICERR_UNSUPPORTED;
   }
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/lifecycle.h"
+#include "core/trace.h"
 #include "winmm/mmio_internal.h"
 
 namespace plat::mmio {
@@ -73,9 +74,16 @@ HMMIO WINAPI mmioOpenA(LPSTR pszFileName, LPMMIOINFO pmmioinfo, DWORD fdwOpen) {
     if (pmmioinfo) pmmioinfo->wErrorRet = error;
     return nullptr;
   };
-  if (pmmioinfo && pmmioinfo->pIOProc) return fail(MMSYSERR_NOTSUPPORTED);
-  if (pmmioinfo && pmmioinfo->fccIOProc != 0 && pmmioinfo->fccIOProc != mmioFOURCC('D', 'O', 'S', ' '))
+  if (pmmioinfo && pmmioinfo->pIOProc) {
+    PLAT_FIXME("mmioOpenA: the program's own I/O procedure");
     return fail(MMSYSERR_NOTSUPPORTED);
+  }
+  if (pmmioinfo && pmmioinfo->fccIOProc != 0 && pmmioinfo->fccIOProc != mmioFOURCC('D', 'O', 'S', ' ')) {
+    PLAT_FIXME("mmioOpenA: I/O procedure %08lx", static_cast<unsigned long>(pmmioinfo->fccIOProc));
+    return fail(MMSYSERR_NOTSUPPORTED);
+  }
+  if (fdwOpen & (MMIO_PARSE | MMIO_GETTEMP))
+    PLAT_FIXME("mmioOpenA: flags %08lx open the file", static_cast<unsigned long>(fdwOpen & (MMIO_PARSE | MMIO_GETTEMP)));
   if (!pszFileName || pszFileName[0] == '\0') return fail(MMIOERR_FILENOTFOUND);
 
   if (fdwOpen & MMIO_DELETE) {

@@ -14,6 +14,7 @@
 #include "core/backend.h"
 #include "core/due_work.h"
 #include "core/lifecycle.h"
+#include "core/trace.h"
 
 namespace plat::wave {
 namespace {
@@ -142,7 +143,10 @@ MMRESULT WINAPI waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwf
   if (CurrentBackend().AudioDeviceCount() <= 0) return MMSYSERR_NODRIVER;
   if (!ValidDeviceId(uDeviceID)) return MMSYSERR_BADDEVICEID;
   DWORD callbackType = fdwOpen & CALLBACK_TYPEMASK;
-  if (callbackType != CALLBACK_NULL && callbackType != CALLBACK_WINDOW) return MMSYSERR_INVALFLAG;
+  if (callbackType != CALLBACK_NULL && callbackType != CALLBACK_WINDOW) {
+    PLAT_FIXME("waveOutOpen: callback type %08lx", static_cast<unsigned long>(callbackType));
+    return MMSYSERR_INVALFLAG;
+  }
   HWND window = callbackType == CALLBACK_WINDOW ? reinterpret_cast<HWND>(dwCallback) : nullptr;
   if (window && !IsWindow(window)) return MMSYSERR_INVALPARAM;
 
@@ -150,6 +154,7 @@ MMRESULT WINAPI waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwf
   format.rate = pwfx->nSamplesPerSec;
   format.channels = pwfx->nChannels;
   format.bits = pwfx->wBitsPerSample;
+  if (pwfx->wFormatTag != WAVE_FORMAT_PCM) PLAT_FIXME("waveOutOpen: format tag %u", pwfx->wFormatTag);
   if (pwfx->wFormatTag != WAVE_FORMAT_PCM || !PlayableFormat(format)) return WAVERR_BADFORMAT;
   if (fdwOpen & WAVE_FORMAT_QUERY) return MMSYSERR_NOERROR;
   if (!phwo) return MMSYSERR_INVALPARAM;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "byte_order/little_endian.h"
 #include "flc_writer.h"
 #include "ico_writer.h"
 #include "palette_layout.h"
@@ -10,8 +11,8 @@
 namespace picture_maker {
 namespace {
 
-uint16_t U16(const std::vector<uint8_t>& bytes, size_t at) { return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8); }
-uint32_t U32(const std::vector<uint8_t>& bytes, size_t at) { return U16(bytes, at) | uint32_t{U16(bytes, at + 2)} << 16; }
+uint16_t U16(const std::vector<uint8_t>& bytes, size_t at) { return ReadLe16(&bytes[at]); }
+uint32_t U32(const std::vector<uint8_t>& bytes, size_t at) { return ReadLe32(&bytes[at]); }
 
 // Decodes one BYTE_RUN row as a FLIC reader does, insisting that no packet crosses the row's end.
 std::vector<uint8_t> DecodeRow(const std::vector<uint8_t>& coded, size_t& at, int width) {

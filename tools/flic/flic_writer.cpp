@@ -4,25 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "byte_order/byte_sink.h"
+
 namespace flic {
 namespace {
-
-void Put16(std::vector<uint8_t>& out, unsigned v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-void Set16(std::vector<uint8_t>& out, size_t at, unsigned v) {
-  out[at] = static_cast<uint8_t>(v);
-  out[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-void Set32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-  Set16(out, at, v & 0xFFFF);
-  Set16(out, at + 2, v >> 16);
-}
 
 // Length of the run of equal bytes starting at i (at most limit).
 int RunLength(const uint8_t* p, int i, int end, int limit) {
@@ -32,14 +17,14 @@ int RunLength(const uint8_t* p, int i, int end, int limit) {
 }
 
 // Byte packets of one row: runs (count > 0 in BYTE_RUN) and literals.
-void ByteRunRow(std::vector<uint8_t>& out, const uint8_t* row, int width) {
-  out.push_back(0);  // old packet count, unused by readers
+void ByteRunRow(ByteSink& out, const uint8_t* row, int width) {
+  out.U8(0);  // old packet count, unused by readers
   int x = 0;
   while (x < width) {
     int run = RunLength(row, x, width, 127);
     if (run >= 3) {
-      out.push_back(static_cast<uint8_t>(run));
-      out.push_back(row[x]);
+      out.U8(static_cast<uint8_t>(run));
+      out.U8(row[x]);
       x += run;
       continue;
     }
@@ -47,16 +32,16 @@ void ByteRunRow(std::vector<uint8_t>& out, const uint8_t* row, int width) {
     while (x < width && x - start < 128 && RunLength(row, x, width, 3) < 3) ++x;
     if (x == start) x = std::min(width, start + 1);
     int n = x - start;
-    out.push_back(static_cast<uint8_t>(-n));
-    out.insert(out.end(), row + start, row + x);
+    out.U8(static_cast<uint8_t>(-n));
+    out.Bytes(row + start, static_cast<size_t>(n));
   }
 }
 
 }  // namespace
 
 std::vector<uint8_t> EncodeColours(const Palette& palette, const Palette* previous, int shift) {
-  std::vector<uint8_t> out;
-  Put16(out, 0);
+  ByteSink out;
+  out.U16(0);
   int packets = 0;
   int entry = 0;  // next entry the reader's pointer is at
   int i = 0;
@@ -70,36 +55,36 @@ std::vector<uint8_t> EncodeColours(const Palette& palette, const Palette* previo
     while (end < 256 && changed(end)) ++end;
     // The skip is one byte: bridge longer gaps with unchanged colours.
     while (i - entry > 255) {
-      out.push_back(255);
-      out.push_back(1);
+      out.U8(255);
+      out.U8(1);
       int k = entry + 255;
-      for (int c = 0; c < 3; ++c) out.push_back(static_cast<uint8_t>(palette[3 * k + c] >> shift));
+      for (int c = 0; c < 3; ++c) out.U8(static_cast<uint8_t>(palette[3 * k + c] >> shift));
       entry = k + 1;
       ++packets;
     }
-    out.push_back(static_cast<uint8_t>(i - entry));
+    out.U8(static_cast<uint8_t>(i - entry));
     int count = end - i;
-    out.push_back(static_cast<uint8_t>(count == 256 ? 0 : count));
+    out.U8(static_cast<uint8_t>(count == 256 ? 0 : count));
     for (int k = i; k < end; ++k)
-      for (int c = 0; c < 3; ++c) out.push_back(static_cast<uint8_t>(palette[3 * k + c] >> shift));
+      for (int c = 0; c < 3; ++c) out.U8(static_cast<uint8_t>(palette[3 * k + c] >> shift));
     ++packets;
     entry = end;
     i = end;
   }
   if (packets == 0) return {};
-  Set16(out, 0, static_cast<unsigned>(packets));
-  return out;
+  out.Patch16(0, static_cast<uint16_t>(packets));
+  return out.Take();
 }
 
 std::vector<uint8_t> EncodeByteRun(const uint8_t* pixels, int width, int height) {
-  std::vector<uint8_t> out;
+  ByteSink out;
   for (int y = 0; y < height; ++y) ByteRunRow(out, pixels + static_cast<size_t>(y) * width, width);
-  return out;
+  return out.Take();
 }
 
 std::vector<uint8_t> EncodeDeltaFlc(const uint8_t* prev, const uint8_t* next, int width, int height) {
-  std::vector<uint8_t> out;
-  Put16(out, 0);
+  ByteSink out;
+  out.U16(0);
   int lines = 0;
   int skipped = 0;
   const int words = width / 2;
@@ -112,52 +97,52 @@ std::vector<uint8_t> EncodeDeltaFlc(const uint8_t* prev, const uint8_t* next, in
     }
     while (skipped > 0) {
       int n = std::min(skipped, 16384);
-      Put16(out, static_cast<unsigned>(-n) & 0xFFFF);
+      out.U16(static_cast<uint16_t>(-n));
       skipped -= n;
     }
-    if ((width & 1) && a[width - 1] != b[width - 1]) Put16(out, 0x8000u | b[width - 1]);
-    size_t countAt = out.size();
-    Put16(out, 0);
+    if ((width & 1) && a[width - 1] != b[width - 1]) out.U16(static_cast<uint16_t>(0x8000 | b[width - 1]));
+    size_t countAt = out.Size();
+    out.U16(0);
     int packets = 0;
     int w = 0;
     int cursor = 0;  // word the reader's pixel pointer is at
     auto same = [&](int k) { return std::memcmp(a + 2 * k, b + 2 * k, 2) == 0; };
-    auto word = [&](int k) { return b[2 * k] | (b[2 * k + 1] << 8); };
+    auto word = [&](int k) { return ReadLe16(b + 2 * k); };
     while (w < words) {
       if (same(w)) {
         ++w;
         continue;
       }
       while ((w - cursor) * 2 > 255) {  // bridge long gaps with empty packets
-        out.push_back(254);
-        out.push_back(0);
+        out.U8(254);
+        out.U8(0);
         cursor += 127;
         ++packets;
       }
-      out.push_back(static_cast<uint8_t>((w - cursor) * 2));
+      out.U8(static_cast<uint8_t>((w - cursor) * 2));
       int run = 1;
       while (w + run < words && run < 128 && word(w + run) == word(w)) ++run;
       if (run >= 2) {
-        out.push_back(static_cast<uint8_t>(-run));
-        Put16(out, static_cast<unsigned>(word(w)));
+        out.U8(static_cast<uint8_t>(-run));
+        out.U16(static_cast<uint16_t>(word(w)));
         w += run;
       } else {
         int start = w;
         while (w < words && w - start < 127 && !same(w) &&
                !(w + 1 < words && word(w + 1) == word(w) && w > start))
           ++w;
-        out.push_back(static_cast<uint8_t>(w - start));
-        out.insert(out.end(), b + 2 * start, b + 2 * w);
+        out.U8(static_cast<uint8_t>(w - start));
+        out.Bytes(b + 2 * start, 2 * static_cast<size_t>(w - start));
       }
       cursor = w;
       ++packets;
     }
-    Set16(out, countAt, static_cast<unsigned>(packets));
+    out.Patch16(countAt, static_cast<uint16_t>(packets));
     ++lines;
   }
   if (lines == 0) return {};
-  Set16(out, 0, static_cast<unsigned>(lines));
-  return out;
+  out.Patch16(0, static_cast<uint16_t>(lines));
+  return out.Take();
 }
 
 std::vector<uint8_t> EncodeDeltaFli(const uint8_t* prev, const uint8_t* next, int width, int height, bool* fits) {
@@ -171,14 +156,14 @@ std::vector<uint8_t> EncodeDeltaFli(const uint8_t* prev, const uint8_t* next, in
     }
   }
   if (first < 0) return {};
-  std::vector<uint8_t> out;
-  Put16(out, static_cast<unsigned>(first));
-  Put16(out, static_cast<unsigned>(last - first + 1));
+  ByteSink out;
+  out.U16(static_cast<uint16_t>(first));
+  out.U16(static_cast<uint16_t>(last - first + 1));
   for (int y = first; y <= last; ++y) {
     const uint8_t* a = prev + static_cast<size_t>(y) * width;
     const uint8_t* b = next + static_cast<size_t>(y) * width;
-    size_t countAt = out.size();
-    out.push_back(0);
+    size_t countAt = out.Size();
+    out.U8(0);
     int packets = 0;
     int x = 0, cursor = 0;
     while (x < width) {
@@ -187,24 +172,24 @@ std::vector<uint8_t> EncodeDeltaFli(const uint8_t* prev, const uint8_t* next, in
         continue;
       }
       while (x - cursor > 255) {  // a packet that writes nothing bridges the gap
-        out.push_back(255);
-        out.push_back(0);
-        out.push_back(0);
+        out.U8(255);
+        out.U8(0);
+        out.U8(0);
         cursor += 255;
         ++packets;
       }
-      out.push_back(static_cast<uint8_t>(x - cursor));
+      out.U8(static_cast<uint8_t>(x - cursor));
       int run = RunLength(b, x, width, 128);
       if (run >= 3) {
-        out.push_back(static_cast<uint8_t>(-run));
-        out.push_back(b[x]);
+        out.U8(static_cast<uint8_t>(-run));
+        out.U8(b[x]);
         x += run;
       } else {
         int start = x;
         while (x < width && x - start < 127 && a[x] != b[x] && RunLength(b, x, width, 3) < 3) ++x;
         if (x == start) ++x;
-        out.push_back(static_cast<uint8_t>(x - start));
-        out.insert(out.end(), b + start, b + x);
+        out.U8(static_cast<uint8_t>(x - start));
+        out.Bytes(b + start, static_cast<size_t>(x - start));
       }
       cursor = x;
       ++packets;
@@ -213,9 +198,9 @@ std::vector<uint8_t> EncodeDeltaFli(const uint8_t* prev, const uint8_t* next, in
       *fits = false;
       return {};
     }
-    out[countAt] = static_cast<uint8_t>(packets);
+    out.Patch8(countAt, static_cast<uint8_t>(packets));
   }
-  return out;
+  return out.Take();
 }
 
 Writer::Writer(Kind kind, int width, int height, int speed)
@@ -246,19 +231,20 @@ std::vector<Chunk> Writer::DeltaChunks(const uint8_t* prev, const Palette* prevP
 }
 
 std::vector<uint8_t> Writer::FrameBytes(const std::vector<Chunk>& chunks) const {
-  std::vector<uint8_t> out(16, 0);
+  ByteSink out;
+  out.Zeros(16);
   for (const Chunk& chunk : chunks) {
     size_t size = 6 + chunk.data.size();
     size += size & 1;  // chunks keep even sizes
-    Put32(out, static_cast<uint32_t>(size));
-    Put16(out, chunk.type);
-    out.insert(out.end(), chunk.data.begin(), chunk.data.end());
-    if (chunk.data.size() & 1) out.push_back(0);
+    out.U32(static_cast<uint32_t>(size));
+    out.U16(chunk.type);
+    out.Bytes(chunk.data);
+    if (chunk.data.size() & 1) out.U8(0);
   }
-  Set32(out, 0, static_cast<uint32_t>(out.size()));
-  Set16(out, 4, 0xF1FA);
-  Set16(out, 6, static_cast<unsigned>(chunks.size()));
-  return out;
+  out.Patch32(0, static_cast<uint32_t>(out.Size()));
+  out.Patch16(4, 0xF1FA);
+  out.Patch16(6, static_cast<uint16_t>(chunks.size()));
+  return out.Take();
 }
 
 void Writer::AddFrame(const uint8_t* pixels, const Palette& palette) {
@@ -286,23 +272,24 @@ std::vector<uint8_t> Writer::Finish() {
     ring_ = first_.empty() ? FrameBytes({})
                            : FrameBytes(DeltaChunks(last_.data(), &lastPalette_, first_.data(), firstPalette_));
   }
-  std::vector<uint8_t> out(128, 0);
+  ByteSink out;
+  out.Zeros(128);
   const bool fli = kind_ == Kind::kFli;
-  Set16(out, 4, fli ? 0xAF11 : 0xAF12);
-  Set16(out, 6, static_cast<unsigned>(frames_.size()));
-  Set16(out, 8, static_cast<unsigned>(width_));
-  Set16(out, 10, static_cast<unsigned>(height_));
-  Set16(out, 12, 8);
-  Set16(out, 14, 3);
-  Set32(out, 16, static_cast<uint32_t>(speed_));
+  out.Patch16(4, fli ? 0xAF11 : 0xAF12);
+  out.Patch16(6, static_cast<uint16_t>(frames_.size()));
+  out.Patch16(8, static_cast<uint16_t>(width_));
+  out.Patch16(10, static_cast<uint16_t>(height_));
+  out.Patch16(12, 8);
+  out.Patch16(14, 3);
+  out.Patch32(16, static_cast<uint32_t>(speed_));
   if (!fli) {
-    Set32(out, 80, 128);
-    Set32(out, 84, static_cast<uint32_t>(frames_.empty() ? 128 : 128 + frames_[0].size()));
+    out.Patch32(80, 128);
+    out.Patch32(84, static_cast<uint32_t>(frames_.empty() ? 128 : 128 + frames_[0].size()));
   }
-  for (const auto& frame : frames_) out.insert(out.end(), frame.begin(), frame.end());
-  out.insert(out.end(), ring_.begin(), ring_.end());
-  Set32(out, 0, static_cast<uint32_t>(out.size()));
-  return out;
+  for (const auto& frame : frames_) out.Bytes(frame);
+  out.Bytes(ring_);
+  out.Patch32(0, static_cast<uint32_t>(out.Size()));
+  return out.Take();
 }
 
 bool Writer::WriteFile(const std::string& path) {

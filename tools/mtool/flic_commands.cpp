@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "byte_order/little_endian.h"
 #include "media/image_flic.h"
 #include "mtool/mtool.h"
 
@@ -39,9 +40,6 @@ const char* ChunkName(unsigned type) {
     default: return "?";
   }
 }
-
-unsigned Get16(const uint8_t* p) { return p[0] | (p[1] << 8); }
-uint32_t Get32(const uint8_t* p) { return Get16(p) | (static_cast<uint32_t>(Get16(p + 2)) << 16); }
 
 // Frame i as mtool frames writes it: rows top first, then the colours.
 void AppendFrame(const mImageFlic& image, std::vector<uint8_t>& out) {
@@ -97,17 +95,17 @@ int FlicChunks(const std::string& path) {
   for (int i = 0; i <= frames; ++i) {
     uint8_t head[16];
     if (position < 0 || file.Seek(position, 0) < 0 || file.Read(head, 16) != 16) break;
-    uint32_t frameSize = Get32(head);
+    uint32_t frameSize = ReadLe32(head);
     std::printf("%s %d at %d: size %u, magic %04X, %u chunks\n", i == frames ? "ring" : "frame", i, position, frameSize,
-                Get16(head + 4), Get16(head + 6));
-    if (Get16(head + 4) != 0xF1FA || frameSize < 16) break;
+                ReadLe16(head + 4), ReadLe16(head + 6));
+    if (ReadLe16(head + 4) != 0xF1FA || frameSize < 16) break;
     int64_t chunk = position + 16;
-    for (unsigned k = 0; k < Get16(head + 6) && chunk + 6 <= int64_t{position} + frameSize; ++k) {
+    for (unsigned k = 0; k < ReadLe16(head + 6) && chunk + 6 <= int64_t{position} + frameSize; ++k) {
       uint8_t ch[6];
       if (file.Seek(static_cast<int32_t>(chunk), 0) < 0 || file.Read(ch, 6) != 6) break;
-      uint32_t chunkSize = Get32(ch);
-      std::printf("  chunk at %lld: size %u, type %u %s\n", static_cast<long long>(chunk), chunkSize, Get16(ch + 4),
-                  ChunkName(Get16(ch + 4)));
+      uint32_t chunkSize = ReadLe32(ch);
+      std::printf("  chunk at %lld: size %u, type %u %s\n", static_cast<long long>(chunk), chunkSize, ReadLe16(ch + 4),
+                  ChunkName(ReadLe16(ch + 4)));
       if (chunkSize < 6) break;
       chunk += chunkSize;
     }

@@ -7,6 +7,7 @@
 #include "mtool/mtool.h"
 #include "orvanel/headless.h"
 #include "orvanel/host.h"
+#include "orvanel/program.h"
 
 namespace mtool {
 namespace {
@@ -19,22 +20,27 @@ std::string ReportText(const std::string& text, const std::string& path) {
   return text;
 }
 
+host::ProgramInfo MtoolInfo() {
+  host::ProgramInfo info;
+  info.name = "mtool";
+  info.title = "mtool";
+  return info;
+}
+
 }  // namespace
 
 bool StartHost(const std::string& command, std::string* error) {
-  host::Options options;
+  host::Options options = host::OptionsOf(MtoolInfo());
   if (command == "play") {
     // Sound needs the real host; without a display the virtual one plays nothing.
     options.backend = "sdl2";
     options.reportsToStderr = true;
-    options.programName = "mtool";
     if (host::Init(options, error)) return true;
   }
-  options = host::Options();
+  options = host::OptionsOf(MtoolInfo());
   options.backend = "headless";
   options.width = 64;
   options.height = 64;
-  options.programName = "mtool";
   if (!host::Init(options, error)) return false;
   if (command == "play") headless::SetSoundDevices(0);
   return true;

@@ -1,10 +1,9 @@
 // mtool's commands for still pictures: BMP, PCX and DCX (one frame per page).
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -140,7 +139,8 @@ int StillFrames(const std::string& path, const std::string& outPath) {
 int StillPng(const std::string& path, const std::string& dir) {
   auto image = OpenStill(path);
   if (!image) return 1;
-  mkdir(dir.c_str(), 0755);
+  std::error_code ignored;  // a folder that cannot be made fails at its first file
+  std::filesystem::create_directories(dir, ignored);
   int pages = std::max(1, static_cast<int>(image->GetFileRecord()->frameCount));
   for (int page = 0; page < pages; ++page) {
     std::vector<uint8_t> out;

@@ -1,7 +1,7 @@
 // mtool's WAV commands: header facts, and playing a sound through the engine.
 #include <cstdio>
 
-#include "audio/audio_wav.h"
+#include "media/audio_wav.h"
 #include "mtool/mtool.h"
 
 namespace mtool {

@@ -1,6 +1,6 @@
 #include "ico_writer.h"
 
-#include "byte_sink.h"
+#include "byte_order/byte_sink.h"
 
 namespace picture_maker {
 namespace {

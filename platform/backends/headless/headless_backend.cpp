@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <new>
 
@@ -369,14 +370,15 @@ void HeadlessBackend::TakeFinalScreenshot() {
 
 void HeadlessBackend::Finish() { TakeFinalScreenshot(); }
 
+std::string HeadlessBackend::DesktopName() const {
+  if (!options_.windowDirectory.empty()) return options_.windowDirectory;
+  const char* shared = std::getenv("ORVANEL_HEADLESS_SCREEN");
+  return shared ? shared : "";
+}
+
 HeadlessBackend* RunningHeadless() {
   if (!HasBackend()) return nullptr;
   return dynamic_cast<HeadlessBackend*>(&CurrentBackend());
-}
-
-Surface* ScreenSurface() {
-  HeadlessBackend* backend = RunningHeadless();
-  return backend ? &backend->Screen() : nullptr;
 }
 
 }  // namespace plat

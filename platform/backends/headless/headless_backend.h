@@ -30,6 +30,11 @@ class HeadlessBackend : public Backend {
   uint32_t Now() override;
   void Sleep(uint32_t ms) override;
   bool WaitEvent(HostEvent* event, uint32_t timeoutMs) override;
+  bool WaitEndsOnActivation() const override { return true; }
+  void TimedRunEnding() override { TakeFinalScreenshot(); }
+  // The screen's name, else $ORVANEL_HEADLESS_SCREEN; unnamed, a desktop of its own.
+  std::string DesktopName() const override;
+  Surface* ScreenSurface() override { return &screen_; }
 
   NativeWindow* CreateNative(const TopLevelSpec& spec) override;
   void DestroyNative(NativeWindow* window) override;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "backends/sdl2/sdl_backend.h"
+#include "byte_order/little_endian.h"
 
 namespace plat::sdl {
 namespace {
@@ -54,10 +55,9 @@ class SdlOutput : public AudioOutput {
           s = static_cast<uint8_t>((static_cast<int32_t>(s) - 128) * static_cast<int32_t>(volume) / 65535 + 128);
         } else {
           uint8_t* p = bytes + i + 2 * c;
-          int32_t s = static_cast<int16_t>(p[0] | (p[1] << 8));
+          int32_t s = static_cast<int16_t>(ReadLe16(p));
           s = s * static_cast<int32_t>(volume) / 65535;
-          p[0] = static_cast<uint8_t>(s & 0xFF);
-          p[1] = static_cast<uint8_t>((s >> 8) & 0xFF);
+          WriteLe16(p, static_cast<uint16_t>(s));
         }
       }
     }

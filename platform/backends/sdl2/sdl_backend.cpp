@@ -127,6 +127,11 @@ uint64_t SdlBackend::CreatePlainWindow(int width, int height, const std::string&
   return X11CreateTopLevel(display_, Real(width), Real(height), title.c_str(), options_.programName.c_str());
 }
 
+std::string SdlBackend::DesktopName() const {
+  const char* display = std::getenv("DISPLAY");
+  return display && *display ? display : "default";
+}
+
 void SdlBackend::SetCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
 void SdlBackend::GetCursorPos(int* x, int* y) {

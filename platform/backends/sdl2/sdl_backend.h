@@ -72,6 +72,8 @@ class SdlBackend : public Backend {
   uint32_t Now() override { return SDL_GetTicks(); }
   void Sleep(uint32_t ms) override { SDL_Delay(ms); }
   bool WaitEvent(HostEvent* event, uint32_t timeoutMs) override;
+  // The X display, as named to every program on it.
+  std::string DesktopName() const override;
 
   NativeWindow* CreateNative(const TopLevelSpec& spec) override;
   void DestroyNative(NativeWindow* window) override;

@@ -29,9 +29,9 @@ struct Options {
   std::string windowDirectory;  // headless: the screen's name; programs on screens of the same
                                // name find each other's windows ("" = $ORVANEL_HEADLESS_SCREEN,
                                // else a screen of its own that no other program sees)
-  std::string configDir;       // settings directory; "" = $XDG_CONFIG_HOME/orvanel-saver
-  std::string programName = "orvanel-saver";
-  std::string programTitle = "Orvanel Saver IV";  // title of a window of its own (--window)
+  std::string configDir;       // settings directory; "" = $XDG_CONFIG_HOME/<programName>
+  std::string programName;     // in messages; "" = the name the process was started by
+  std::string programTitle;    // title of a window of its own; "" = programName
 };
 
 // Starts the Win32 layer with the given options. Later calls replace the

@@ -1,5 +1,6 @@
 // "BUTTON": push buttons, the default push button and group boxes. A click
 // is a press and a release inside, or Space or Enter while focused.
+#include "core/trace.h"
 #include "user/dialogs_font.h"
 #include "user/dialogs_internal.h"
 #include "user/dialogs_paint.h"
@@ -44,6 +45,8 @@ void Paint(HWND hwnd) {
     EndPaint(hwnd, &ps);
     return;
   }
+  if (TypeOf(hwnd) != BS_PUSHBUTTON && TypeOf(hwnd) != BS_DEFPUSHBUTTON)
+    PLAT_FIXME("button: style %ld drawn as a push button", static_cast<long>(TypeOf(hwnd)));
   bool isDefault = TypeOf(hwnd) == BS_DEFPUSHBUTTON;
   RECT in = DrawEdge3D(hdc, r, s.pressed ? (isDefault ? Edge::kPushed : Edge::kPushed)
                                          : (isDefault ? Edge::kDefaultButton : Edge::kRaised));

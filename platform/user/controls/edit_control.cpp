@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/trace.h"
 #include "gdi/dc_access.h"
 #include "user/dialogs_font.h"
 #include "user/dialogs_internal.h"
@@ -248,6 +249,8 @@ void Char(HWND hwnd, EditState& s, char c) {
 LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: {
+      if (LONG unsupported = StyleOf(hwnd) & (ES_MULTILINE | ES_UPPERCASE | ES_LOWERCASE | ES_PASSWORD))
+        PLAT_FIXME("edit: style %#lx (one line, as typed, shown)", static_cast<unsigned long>(unsupported));
       EditState& s = States::Of(hwnd);
       char buffer[1024];
       GetWindowTextA(hwnd, buffer, sizeof buffer);

@@ -1,5 +1,6 @@
 // "STATIC": text (left, centred, right, word-wrapped), black rectangles,
 // etched frames and icons.
+#include "core/trace.h"
 #include "gdi/dc_access.h"
 #include "kernel/icons.h"
 #include "user/dialogs_font.h"
@@ -64,6 +65,8 @@ void Paint(HWND hwnd) {
       break;
     }
     default: {
+      if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP)
+        PLAT_FIXME("static: style %ld drawn as text", static_cast<long>(type));
       if (!transparent) Fill(hdc, r, COLOR_BTNFACE);
       char text[1024];
       GetWindowTextA(hwnd, text, sizeof text);

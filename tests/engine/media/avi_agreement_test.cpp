@@ -11,6 +11,9 @@
 namespace avitest {
 namespace {
 
+using testsupport::RunFor;
+using testsupport::RunUntil;
+
 std::string DataDir() { return std::string(ORVANEL_SOURCE_DIR) + "/tests/data/avi"; }
 
 std::string FrameHash(const mImageAVI& image) { return mediatest::FrameHash(*image.FrameBitmap()->desc); }
@@ -74,14 +77,6 @@ INSTANTIATE_TEST_SUITE_P(Files, AviAgreement,
                                            "palette_changes.avi", "sound_u8.avi", "sound_s16.avi"),
                          TestName);
 
-// The saver's loop: messages dispatched while virtual time goes on.
-void RunFor(uint32_t ms) {
-  uint32_t start = headless::Now();
-  MSG msg;
-  while (headless::Now() - start < ms)
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
-
 std::string Fnv(const Bytes& bytes) {
   uint64_t hash = 0xcbf29ce484222325ull;
   for (uint8_t b : bytes) hash = (hash ^ b) * 0x100000001b3ull;
@@ -112,7 +107,7 @@ TEST_P(AviSoundAgreement, EverySoundByteIsHeardInOrder) {
     ASSERT_EQ(image->ReadFrame(0, 0, nullptr), i);
     RunFor(static_cast<uint32_t>(image->GetFrameRecord()->frameTime));
   }
-  for (int waited = 0; image->Playing() && waited < 10000; waited += 100) RunFor(100);
+  RunUntil([&] { return !image->Playing(); });
   EXPECT_FALSE(image->Playing()) << "the sound ends with its last byte";
   std::vector<headless::SoundRecord> heard = headless::PlayedSounds();
   ASSERT_EQ(heard.size(), 1u);

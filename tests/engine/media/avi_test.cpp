@@ -6,6 +6,7 @@ namespace avitest {
 namespace {
 
 using AviHeader = AviTest;
+using testsupport::RunFor;
 
 TEST_F(AviHeader, RawMovieWithoutSoundReadsAndCannotPlay) {
   Movie m = RawMovie(5);
@@ -213,14 +214,6 @@ TEST_F(AviHeader, SetPositionChoosesTheAudioStreamForTheNextHeader) {
   ASSERT_TRUE(image->ReadHeader());
   EXPECT_EQ(image->audioStream, 1);
   EXPECT_EQ(image->audioChunkId, FourCC("01wb"));
-}
-
-// The saver's loop: messages dispatched while virtual time goes on.
-void RunFor(uint32_t ms) {
-  uint32_t start = headless::Now();
-  MSG msg;
-  while (headless::Now() - start < ms)
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
 TEST_F(AviHeader, AChunkLargerThanABufferGoesOnInTheNextOnes) {

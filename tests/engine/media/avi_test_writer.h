@@ -7,33 +7,27 @@
 #include <string>
 #include <vector>
 
+#include "byte_order/byte_sink.h"
+
 namespace avitest {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void Put32(Bytes& b, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-inline void Put16(Bytes& b, uint16_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-inline void PutCode(Bytes& b, const char* code) { b.insert(b.end(), code, code + 4); }
 inline void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
 
 inline Bytes Chunk(const char* code, const Bytes& data) {
-  Bytes b;
-  PutCode(b, code);
-  Put32(b, static_cast<uint32_t>(data.size()));
-  Append(b, data);
-  if (data.size() & 1) b.push_back(0);
-  return b;
+  ByteSink b;
+  b.Code(code);
+  b.U32(static_cast<uint32_t>(data.size()));
+  b.Bytes(data);
+  if (data.size() & 1) b.U8(0);
+  return b.Take();
 }
 inline Bytes List(const char* type, const Bytes& body) {
-  Bytes data;
-  PutCode(data, type);
-  Append(data, body);
-  return Chunk("LIST", data);
+  ByteSink data;
+  data.Code(type);
+  data.Bytes(body);
+  return Chunk("LIST", data.Take());
 }
 
 inline Bytes operator+(const Bytes& a, const Bytes& b) {
@@ -51,32 +45,30 @@ inline Bytes Palette(int count) {
 
 inline Bytes VideoFormat(int32_t width, int32_t height, uint32_t compression = 0, int colours = 256,
                          uint16_t bits = 8, uint32_t clrUsed = 256) {
-  Bytes b;
-  Put32(b, 40);
-  Put32(b, static_cast<uint32_t>(width));
-  Put32(b, static_cast<uint32_t>(height));
-  Put16(b, 1);
-  Put16(b, bits);
-  Put32(b, compression);
-  Put32(b, 0);
-  Put32(b, 0);
-  Put32(b, 0);
-  Put32(b, clrUsed);
-  Put32(b, 0);
-  Append(b, Palette(colours));
-  return b;
+  ByteSink b;
+  b.U32(40);
+  b.U32(static_cast<uint32_t>(width));
+  b.U32(static_cast<uint32_t>(height));
+  b.U16(1);
+  b.U16(bits);
+  b.U32(compression);
+  b.Zeros(12);
+  b.U32(clrUsed);
+  b.U32(0);
+  b.Bytes(Palette(colours));
+  return b.Take();
 }
 
 // PCM at `rate` blocks per second (8-bit mono unless told).
 inline Bytes AudioFormat(uint32_t rate, uint16_t channels = 1, uint16_t bits = 8, uint16_t blockAlign = 1) {
-  Bytes b;
-  Put16(b, 1);
-  Put16(b, channels);
-  Put32(b, rate);
-  Put32(b, rate * blockAlign);
-  Put16(b, blockAlign);
-  Put16(b, bits);
-  return b;
+  ByteSink b;
+  b.U16(1);
+  b.U16(channels);
+  b.U32(rate);
+  b.U32(rate * blockAlign);
+  b.U16(blockAlign);
+  b.U16(bits);
+  return b.Take();
 }
 
 struct Stream {
@@ -108,30 +100,30 @@ struct Movie {
   int32_t indexOffsetShift = 0;  // added to every index offset
 
   Bytes Build() const {
-    Bytes avih;
+    ByteSink avih;
     for (uint32_t v : {microSecPerFrame, 0u, 0u, flags, totalFrames, 0u,
                        static_cast<uint32_t>(streamCount < 0 ? streams.size() : streamCount), 0u, width, height})
-      Put32(avih, v);
-    avih.resize(56, 0);
-    Bytes hdrl = Chunk("avih", avih);
+      avih.U32(v);
+    avih.Zeros(56 - avih.Size());
+    Bytes hdrl = Chunk("avih", avih.Take());
     for (const Stream& s : streams) {
-      Bytes strh;
-      PutCode(strh, s.type);
-      PutCode(strh, s.handler);
-      Put32(strh, 0);
-      Put16(strh, s.priority);
-      Put16(strh, 0);
-      Put32(strh, s.initialFrames);
-      Put32(strh, 1);
-      Put32(strh, 10);
-      Put32(strh, 0);
-      Put32(strh, s.length);
-      Put32(strh, s.suggestedBuffer);
-      strh.resize(56, 0);
-      Append(hdrl, List("strl", Chunk("strh", strh) + Chunk("strf", s.format)));
+      ByteSink strh;
+      strh.Code(s.type);
+      strh.Code(s.handler);
+      strh.U32(0);
+      strh.U16(s.priority);
+      strh.U16(0);
+      strh.U32(s.initialFrames);
+      strh.U32(1);
+      strh.U32(10);
+      strh.U32(0);
+      strh.U32(s.length);
+      strh.U32(s.suggestedBuffer);
+      strh.Zeros(56 - strh.Size());
+      Append(hdrl, List("strl", Chunk("strh", strh.Take()) + Chunk("strf", s.format)));
     }
     Bytes movi;
-    Bytes idx;
+    ByteSink idx;
     for (size_t i = 0; i < chunks.size();) {
       const MovieChunk& c = chunks[i];
       if (c.record >= 0) {
@@ -150,24 +142,20 @@ struct Movie {
         ++i;
       }
     }
-    Bytes body;
-    PutCode(body, "AVI ");
-    Append(body, List("hdrl", hdrl));
-    Append(body, List("movi", movi));
-    if (index) Append(body, Chunk("idx1", idx));
-    Bytes file;
-    PutCode(file, "RIFF");
-    Put32(file, static_cast<uint32_t>(body.size()));
-    Append(file, body);
-    return file;
+    ByteSink body;
+    body.Code("AVI ");
+    body.Bytes(List("hdrl", hdrl));
+    body.Bytes(List("movi", movi));
+    if (index) body.Bytes(Chunk("idx1", idx.Take()));
+    return Chunk("RIFF", body.Take());
   }
 
  private:
-  void AddIndex(Bytes& idx, const MovieChunk& c, size_t offset) const {
-    PutCode(idx, c.code.c_str());
-    Put32(idx, c.key ? 0x10 : 0);
-    Put32(idx, static_cast<uint32_t>(static_cast<int64_t>(offset) + indexOffsetShift));
-    Put32(idx, static_cast<uint32_t>(c.data.size()));
+  void AddIndex(ByteSink& idx, const MovieChunk& c, size_t offset) const {
+    idx.Code(c.code.c_str());
+    idx.U32(c.key ? 0x10 : 0);
+    idx.U32(static_cast<uint32_t>(static_cast<int64_t>(offset) + indexOffsetShift));
+    idx.U32(static_cast<uint32_t>(c.data.size()));
   }
 };
 

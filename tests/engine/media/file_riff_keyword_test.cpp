@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "byte_order/byte_sink.h"
+#include "engine/media/avi_test_writer.h"
 #include "engine/media/media_test_util.h"
 #include "media/file.h"
 #include "support/host_fixture.h"
@@ -15,24 +17,13 @@ namespace {
 class RiffTest : public testsupport::HeadlessTest {};
 class KeywordTest : public testsupport::HeadlessTest {};
 
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void PutId(std::vector<uint8_t>& out, const char* id) { out.insert(out.end(), id, id + 4); }
+using avitest::Chunk;
 
-std::vector<uint8_t> Chunk(const char* id, std::vector<uint8_t> data) {
-  std::vector<uint8_t> out;
-  PutId(out, id);
-  Put32(out, static_cast<uint32_t>(data.size()));
-  out.insert(out.end(), data.begin(), data.end());
-  if (data.size() & 1) out.push_back(0);
-  return out;
-}
-std::vector<uint8_t> Container(const char* id, const char* type, std::vector<uint8_t> body) {
-  std::vector<uint8_t> data;
-  PutId(data, type);
-  data.insert(data.end(), body.begin(), body.end());
-  return Chunk(id, data);
+std::vector<uint8_t> Container(const char* id, const char* type, const std::vector<uint8_t>& body) {
+  ByteSink data;
+  data.Code(type);
+  data.Bytes(body);
+  return Chunk(id, data.Take());
 }
 std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts) {
   std::vector<uint8_t> out;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "byte_order/little_endian.h"
 #include "engine/media/media_test_util.h"
 #include "flic/flic_writer.h"
 #include "media/image_flic.h"
@@ -44,10 +45,6 @@ Bytes RawFile(int width, int height, const std::vector<flic::Chunk>& frame0, con
   if (twoFrames) w.AddRawFrame(frame1);
   w.AddRawRing({});
   return w.Finish();
-}
-
-void Set(Bytes& bytes, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 uint8_t Pixel(const mImageFlic& image, int x, int y) { return *image.FrameBitmap()->desc->Pixel(x, y); }
@@ -323,35 +320,58 @@ TEST_F(FlicTest, RefusalsAndReports) {
 }
 
 TEST_F(FlicTest, MalformedSizesNeitherHangNorLeaveTheBuffers) {
-  std::vector<Bytes> files;
-  // Chunk sizes 0 and below the header, a frame size of 0, frame and chunk sizes past the end.
-  files.push_back(RawFile(8, 4, {{flic::kByteRun, Solid(8, 4, 3)}}));
-  Set(files.back(), 128 + 16, 0);
-  files.push_back(RawFile(8, 4, {{flic::kByteRun, Solid(8, 4, 3)}}));
-  Set(files.back(), 128 + 16, 3);
-  files.push_back(RawFile(8, 4, {{flic::kByteRun, Solid(8, 4, 3)}}));
-  Set(files.back(), 128, 0);
-  files.push_back(RawFile(8, 4, {{flic::kByteRun, Solid(8, 4, 3)}}));
-  Set(files.back(), 128, 0x7FFFFFF0);
-  Set(files.back(), 128 + 16, 0xFFFFFFF0);
-  // Width 0 and a frame too large to hold.
-  files.push_back(RawFile(8, 4, {}));
-  files.back()[8] = files.back()[9] = 0;
-  files.push_back(RawFile(8, 4, {}));
-  files.back()[8] = files.back()[9] = files.back()[10] = files.back()[11] = 0xFF;
-  for (size_t k = 0; k < files.size(); ++k) {
+  struct Case {
+    const char* what;
+    Bytes file;
+    bool header;         // ReadHeader succeeds
+    int pixel;           // pixel (0, 0) after every seek
+    const char* report;  // the one report, or none
+  };
+  std::vector<Case> cases;
+  // Chunk sizes 0 and below the header still move on; the chunk is decoded inside its frame.
+  for (uint32_t size : {0u, 3u}) {
+    cases.push_back({"chunk size", RawFile(8, 4, {{flic::kByteRun, Solid(8, 4, 3)}}), true, 3, nullptr});
+    WriteLe32(&cases.back().file[128 + 16], size);
+  }
+  // A frame of size 0 holds only its header: nothing is decoded.
+  cases.push_back({"frame size 0", RawFile(8, 4, {{flic::kByteRun, Solid(8, 4, 3)}}), true, 0, nullptr});
+  WriteLe32(&cases.back().file[128], 0);
+  // Frame and chunk running past the end: decoded as far as the data goes.
+  cases.push_back({"sizes past the end", RawFile(8, 4, {{flic::kByteRun, Solid(8, 4, 3)}}), true, 3, nullptr});
+  WriteLe32(&cases.back().file[128], 0x7FFFFFF0);
+  WriteLe32(&cases.back().file[128 + 16], 0xFFFFFFF0);
+  // Width 0, and a frame too large to hold.
+  cases.push_back({"width 0", RawFile(8, 4, {}), false, 0, "mImageFlic|File type error"});
+  WriteLe16(&cases.back().file[8], 0);
+  cases.push_back({"65535 x 65535", RawFile(8, 4, {}), false, 0, "mImageFlic|Out of memory"});
+  WriteLe32(&cases.back().file[8], 0xFFFFFFFF);
+
+  for (const Case& c : cases) {
     for (bool disk : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (disk ? " (disk)" : " (memory)"));
       mImageFlic image;
-      TempFile temp(files[k], ".flc");
+      TempFile temp(c.file, ".flc");
       if (disk) image.Open(temp.Path(), 0);
-      else image.OpenMemory(files[k].data(), static_cast<int32_t>(files[k].size()));
-      if (image.ReadHeader()) {
-        for (int i = 0; i < 4; ++i) image.SeekFrame(i % 2, 0);
+      else image.OpenMemory(c.file.data(), static_cast<int32_t>(c.file.size()));
+      ASSERT_EQ(image.ReadHeader(), c.header);
+      if (c.header) {
+        for (int i = 0; i < 4; ++i) {
+          EXPECT_EQ(image.SeekFrame(i % 2, 0), 0) << "seek " << i;
+          EXPECT_EQ(Pixel(image, 0, 0), c.pixel) << "seek " << i;
+        }
+        EXPECT_EQ(image.FrameBitmap()->desc->width, 8);
+        EXPECT_EQ(image.FrameBitmap()->desc->height, 4);
       }
       image.Close();
+      const std::vector<std::string> reports = TakeReports();
+      if (!c.report) {
+        EXPECT_TRUE(reports.empty()) << reports.front();
+      } else {
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0], std::string(c.report) + (disk ? std::string(":") + temp.Path() : ""));
+      }
     }
   }
-  TakeReports();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_order/little_endian.h"
 #include "engine/media/media_test_util.h"
 #include "media/image_bitmap.h"
 #include "media/image_factory.h"
@@ -28,11 +29,8 @@ const std::string kBoxes = std::string(ORVANEL_SOURCE_DIR) + "/tests/data/flic/b
 std::vector<uint8_t> Picture64x48() {
   const int width = 64, height = 48;
   std::vector<uint8_t> b(54 + 1024 + width * height);
-  auto put32 = [&b](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-  };
   b[0] = 'B', b[1] = 'M';
-  put32(10, 54 + 1024), put32(14, 40), put32(18, width), put32(22, height);
+  WriteLe32(&b[10], 54 + 1024), WriteLe32(&b[14], 40), WriteLe32(&b[18], width), WriteLe32(&b[22], height);
   b[26] = 1, b[28] = 8;
   for (int i = 0; i < 256; ++i) b[54 + 4 * i + 1] = static_cast<uint8_t>(i);
   for (int y = 0; y < height; ++y)

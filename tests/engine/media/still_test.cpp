@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_order/little_endian.h"
 #include "engine/media/media_test_util.h"
 #include "media/image_bmp.h"
 #include "media/image_dcx.h"
@@ -19,15 +20,6 @@ namespace {
 using mediatest::TakeReports;
 using mediatest::TempFile;
 
-void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  b[at] = static_cast<uint8_t>(v);
-  b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  Put16(b, at, v & 0xFFFF);
-  Put16(b, at + 2, v >> 16);
-}
-
 // A BMP whose pixel (x, y) is x + 10 * y (8 bits), rows bottom-up unless topDown.
 std::vector<uint8_t> MakeBmp8(int width, int height, bool topDown = false, uint32_t colours = 0) {
   int stride = (width + 3) & ~3;
@@ -35,13 +27,13 @@ std::vector<uint8_t> MakeBmp8(int width, int height, bool topDown = false, uint3
   std::vector<uint8_t> b(54 + 4 * table + static_cast<size_t>(stride) * height);
   b[0] = 'B';
   b[1] = 'M';
-  Put32(b, 10, 54 + 4 * table);
-  Put32(b, 14, 40);
-  Put32(b, 18, width);
-  Put32(b, 22, topDown ? -height : height);
-  Put16(b, 26, 1);
-  Put16(b, 28, 8);
-  Put32(b, 46, colours);
+  WriteLe32(&b[10], 54 + 4 * table);
+  WriteLe32(&b[14], 40);
+  WriteLe32(&b[18], width);
+  WriteLe32(&b[22], topDown ? -height : height);
+  WriteLe16(&b[26], 1);
+  WriteLe16(&b[28], 8);
+  WriteLe32(&b[46], colours);
   for (int i = 0; i < table; ++i) b[54 + 4 * i + 2] = static_cast<uint8_t>(i);  // red = index
   for (int y = 0; y < height; ++y) {
     int fileRow = topDown ? y : height - 1 - y;
@@ -57,19 +49,19 @@ std::vector<uint8_t> PcxHeader(int width, int height, int depth, int planes, int
   b[1] = 5;
   b[2] = 1;
   b[3] = static_cast<uint8_t>(depth);
-  Put16(b, 8, width - 1);
-  Put16(b, 10, height - 1);
+  WriteLe16(&b[8], width - 1);
+  WriteLe16(&b[10], height - 1);
   for (int i = 0; i < 16; ++i) b[16 + 3 * i] = static_cast<uint8_t>(i * 16);  // red
   b[65] = static_cast<uint8_t>(planes);
-  Put16(b, 66, lineBytes);
+  WriteLe16(&b[66], lineBytes);
   return b;
 }
 
 std::vector<uint8_t> MakeDcx(const std::vector<std::vector<uint8_t>>& pages) {
   std::vector<uint8_t> b(4 + 4 * 1024);
-  Put32(b, 0, mImageDCX::kMagic);
+  WriteLe32(&b[0], mImageDCX::kMagic);
   for (size_t i = 0; i < pages.size(); ++i) {
-    Put32(b, 4 + 4 * i, static_cast<uint32_t>(b.size()));
+    WriteLe32(&b[4 + 4 * i], static_cast<uint32_t>(b.size()));
     b.insert(b.end(), pages[i].begin(), pages[i].end());
   }
   return b;
@@ -89,8 +81,9 @@ TEST_F(StillTest, BmpRowStridesFollowDepthAndWidth) {
   for (const auto& c : cases) {
     std::vector<uint8_t> b(54 + 1024 + static_cast<size_t>(c.stride) * 2);
     b[0] = 'B', b[1] = 'M';
-    Put32(b, 10, 54 + (c.bits <= 8 ? 4 << c.bits : 0));
-    Put32(b, 14, 40), Put32(b, 18, c.width), Put32(b, 22, 2), Put16(b, 26, 1), Put16(b, 28, c.bits);
+    WriteLe32(&b[10], 54 + (c.bits <= 8 ? 4 << c.bits : 0));
+    WriteLe32(&b[14], 40), WriteLe32(&b[18], c.width), WriteLe32(&b[22], 2);
+    WriteLe16(&b[26], 1), WriteLe16(&b[28], c.bits);
     mImageBMP image;
     ASSERT_TRUE(image.OpenMemory(b.data(), static_cast<int32_t>(b.size())));
     ASSERT_TRUE(image.ReadHeader());
@@ -107,7 +100,7 @@ TEST_F(StillTest, BmpColourCountsAndRefusals) {
   EXPECT_EQ(image.GetFrameRecord()->palette[16].rgbRed, 0);
   // More than 256 colours: the first 256 are taken.
   auto many = MakeBmp8(4, 2, false, 300);
-  Put32(many, 10, 54 + 4 * 300);
+  WriteLe32(&many[10], 54 + 4 * 300);
   mImageBMP big;
   ASSERT_TRUE(big.OpenMemory(many.data(), static_cast<int32_t>(many.size())));
   EXPECT_TRUE(big.ReadHeader());
@@ -115,9 +108,9 @@ TEST_F(StillTest, BmpColourCountsAndRefusals) {
   // "BA", a 12-byte header, an overflowing size and a width of 0 are refused.
   std::vector<std::vector<uint8_t>> bad(4, MakeBmp8(4, 2));
   bad[0][1] = 'A';
-  Put32(bad[1], 14, 12);
-  Put32(bad[2], 18, 0x7FFFFFFF);
-  Put32(bad[3], 18, 0);
+  WriteLe32(&bad[1][14], 12);
+  WriteLe32(&bad[2][18], 0x7FFFFFFF);
+  WriteLe32(&bad[3][18], 0);
   for (auto& file : bad) {
     mImageBMP refused;
     ASSERT_TRUE(refused.OpenMemory(file.data(), static_cast<int32_t>(file.size())));
@@ -162,20 +155,20 @@ std::vector<uint8_t> MakeBmp16(const std::vector<std::array<int, 3>>& colours, b
   std::vector<uint8_t> b(54 + 12 + static_cast<size_t>(stride));
   b[0] = 'B';
   b[1] = 'M';
-  Put32(b, 10, 54 + 12);
-  Put32(b, 14, 40);
-  Put32(b, 18, width);
-  Put32(b, 22, 1);
-  Put16(b, 26, 1);
-  Put16(b, 28, 16);
-  Put32(b, 30, mImageBMP::kBitFields);
-  Put32(b, 54, sixBitGreen ? 0xF800 : 0x7C00);
-  Put32(b, 58, sixBitGreen ? 0x07E0 : 0x03E0);
-  Put32(b, 62, 0x001F);
+  WriteLe32(&b[10], 54 + 12);
+  WriteLe32(&b[14], 40);
+  WriteLe32(&b[18], width);
+  WriteLe32(&b[22], 1);
+  WriteLe16(&b[26], 1);
+  WriteLe16(&b[28], 16);
+  WriteLe32(&b[30], mImageBMP::kBitFields);
+  WriteLe32(&b[54], sixBitGreen ? 0xF800 : 0x7C00);
+  WriteLe32(&b[58], sixBitGreen ? 0x07E0 : 0x03E0);
+  WriteLe32(&b[62], 0x001F);
   for (int x = 0; x < width; ++x) {
     const auto& [r, g, bl] = colours[static_cast<size_t>(x)];
     uint32_t v = sixBitGreen ? (r >> 3) << 11 | (g >> 2) << 5 | bl >> 3 : (r >> 3) << 10 | (g >> 3) << 5 | bl >> 3;
-    Put16(b, 66 + 2 * static_cast<size_t>(x), v);
+    WriteLe16(&b[66 + 2 * static_cast<size_t>(x)], v);
   }
   return b;
 }
@@ -202,7 +195,7 @@ TEST_F(StillTest, BmpSixBitGreenFieldsShowTheSameColoursAsFiveBitOnes) {
   EXPECT_EQ(shown[0][1], 5 * 6) << "pure green is green on the cube";
   // Other fields are still refused.
   auto odd = MakeBmp16(colours, true);
-  Put32(odd, 54, 0xF000);
+  WriteLe32(&odd[54], 0xF000);
   mImageBMP refused;
   ASSERT_TRUE(refused.OpenMemory(odd.data(), static_cast<int32_t>(odd.size())));
   EXPECT_FALSE(refused.ReadHeader());
@@ -211,7 +204,7 @@ TEST_F(StillTest, BmpSixBitGreenFieldsShowTheSameColoursAsFiveBitOnes) {
 
 TEST_F(StillTest, BmpRunLengthsSkipAndStopInsideTheirRows) {
   auto b = MakeBmp8(6, 3);
-  Put32(b, 30, mImageBMP::kRle8);
+  WriteLe32(&b[30], mImageBMP::kRle8);
   b.resize(54 + 1024);
   // Bottom row: 9 x 5 (cut at 6), end of line; middle: delta (2, 1) skips it;
   // top row from column 2: literal 1, 2, 3 (padded), end of bitmap.
@@ -372,7 +365,7 @@ TEST_F(StillTest, PcxTwoBitPicturesUseTheFirstFourHeaderColours) {
 // holds are drawn, and the read fails with "File read error".
 TEST_F(StillTest, TruncatedPicturesAreReportedAndFail) {
   auto rle = MakeBmp8(6, 3);
-  Put32(rle, 30, mImageBMP::kRle8);
+  WriteLe32(&rle[30], mImageBMP::kRle8);
   rle.resize(54 + 1024);
   rle.insert(rle.end(), {6, 5, 0, 0, 6, 7, 0, 0, 6, 8, 0, 1});  // rows of 5, 7, 8 bottom-up
   auto pcx = PcxHeader(4, 3, 8, 1, 4);
@@ -437,7 +430,7 @@ TEST_F(StillTest, PcxMalformedHeadersAreRefused) {
       std::vector<uint8_t>(60, 0x0A),  // shorter than a header
   };
   auto reversed = PcxHeader(4, 1, 8, 1, 4);
-  Put16(reversed, 4, 10);  // xmin above xmax
+  WriteLe16(&reversed[4], 10);  // xmin above xmax
   bad.push_back(reversed);
   for (auto& file : bad) {
     mImagePCX image;
@@ -481,7 +474,7 @@ TEST_F(StillTest, DcxPageOffsetPastTheEndIsNotDrawn) {
   auto page = PcxHeader(2, 1, 8, 1, 2);
   page.insert(page.end(), {0xC2, 3});
   auto file = MakeDcx({page, page});
-  Put32(file, 8, 0x7FFFFFF0);
+  WriteLe32(&file[8], 0x7FFFFFF0);
   mImageDCX image;
   ASSERT_TRUE(image.OpenMemory(file.data(), static_cast<int32_t>(file.size())));
   ASSERT_TRUE(image.ReadHeader());

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "../media/media_test_util.h"
-#include "audio/audio_wav.h"
+#include "engine/media/media_test_util.h"
 #include "engine/sprites/script_test_util.h"
+#include "media/audio_wav.h"
 #include "support/host_fixture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../media/media_test_util.h"
+#include "engine/media/media_test_util.h"
 #include "engine/sprites/fake_image.h"
 #include "engine/sprites/script_test_util.h"
 #include "engine/stage/stage_test_support.h"

@@ -8,7 +8,7 @@
 
 #include "engine/stage/stage_test_support.h"
 #include "orvanel/headless.h"
-#include "sprites/render_solid.h"
+#include "stage/render_solid.h"
 #include "support/host_fixture.h"
 
 namespace {

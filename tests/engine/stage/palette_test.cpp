@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "byte_order/little_endian.h"
 #include "stage/bitmap.h"
 #include "stage/default_colours.h"
 #include "stage/palette_resource.h"
@@ -120,12 +121,14 @@ std::vector<uint8_t> RiffPalette(int count, int entriesPresent) {
   const uint32_t dataSize = 4 + 4 * static_cast<uint32_t>(entriesPresent);
   std::vector<uint8_t> b = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'P', 'A', 'L', ' ', 'J',
                             'U', 'N', 'K', 2,   0, 0, 0, 9, 9,   'd', 'a', 't', 'a'};
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(dataSize >> (8 * i)));
-  b.insert(b.end(), {0, 3, static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8)});
+  b.resize(b.size() + 8);
+  WriteLe32(&b[b.size() - 8], dataSize);
+  WriteLe16(&b[b.size() - 4], 0x300);  // palette version
+  WriteLe16(&b[b.size() - 2], static_cast<uint16_t>(count));
   // red i, green 2, blue 3, flags 4
   for (int i = 0; i < entriesPresent; ++i) b.insert(b.end(), {static_cast<uint8_t>(i), 2, 3, 4});
   const uint32_t riffSize = static_cast<uint32_t>(b.size() - 8);
-  for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<uint8_t>(riffSize >> (8 * i));
+  WriteLe32(&b[4], riffSize);
   return b;
 }
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "sprites/renderer.h"
 #include "stage/bitmap.h"
 #include "stage/director.h"
+#include "stage/renderer.h"
 
 namespace stagetest {
 

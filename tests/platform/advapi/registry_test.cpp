@@ -391,22 +391,23 @@ TEST(RegistryPlace, WithoutAHomeTheDatabaseNamesItElseNothingIsWritten) {
       {"", nullptr, "", "", ""},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(plat::ChooseConfigDirectory(c.configured, c.xdg, c.home, c.passwordHome), c.expected)
+    EXPECT_EQ(plat::ChooseConfigDirectory(c.configured, "orvanel-saver", c.xdg, c.home, c.passwordHome), c.expected)
         << "home " << (c.home ? c.home : "(unset)");
 }
 
-TEST_F(RegistryTest, FileLivesUnderXdgConfigHomeByDefault) {
+TEST_F(RegistryTest, FileLivesUnderXdgConfigHomeInAFolderNamedAfterTheProgram) {
   const char* saved = std::getenv("XDG_CONFIG_HOME");
   std::string savedValue = saved ? saved : "";
   setenv("XDG_CONFIG_HOME", (dir_ + "/xdg").c_str(), 1);
   host::Shutdown();
   host::Options options;
   options.backend = "headless";
+  options.programName = "some-program";
   ASSERT_TRUE(host::Init(options));
   HKEY key = Create(kKeyPath);
   EXPECT_EQ(SetDword(key, "speed", 11), ERROR_SUCCESS);
   RegCloseKey(key);
-  EXPECT_TRUE(std::filesystem::exists(dir_ + "/xdg/orvanel-saver/registry"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/xdg/some-program/registry"));
   if (saved)
     setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
   else

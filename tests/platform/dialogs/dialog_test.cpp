@@ -102,6 +102,11 @@ TEST_F(Dialogs, TemplateControlsUnitsAndCentring) {
     GetWindowRect(GetDlgItem(dlg, 3021), &spin);
     EXPECT_EQ(spin.left, edit.right - 2);
     EXPECT_EQ(SendDlgItemMessageA(dlg, 3021, UDM_GETBUDDY, 0, 0), reinterpret_cast<LRESULT>(GetDlgItem(dlg, 3020)));
+    SendDlgItemMessageA(dlg, 3021, UDM_SETRANGE32, static_cast<WPARAM>(-5), 70000);
+    int lower = 0, upper = 0;
+    SendDlgItemMessageA(dlg, 3021, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lower), reinterpret_cast<LPARAM>(&upper));
+    EXPECT_EQ(lower, -5);
+    EXPECT_EQ(upper, 70000);
     EXPECT_TRUE(SendDlgItemMessageA(dlg, 3015, STM_GETICON, 0, 0));
     EXPECT_TRUE(GetMenu(dlg));
     EndDialog(dlg, 5);

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "orvanel/headless.h"
 #include "platform/gdi/gdi_test_window.h"
 #include "support/host_fixture.h"
+#include "support/png_file.h"
 
 namespace {
 
@@ -320,7 +324,8 @@ TEST_F(BlitScreen24, MemoryToMemoryConvertsThroughColourTables) {
 namespace {
 
 // The test picture doubled and at its own size, through an identity
-// palette; screenshots land in the build directory for a look.
+// palette: the screen shows it, and so does the screenshot (it lands in the
+// build directory for a look).
 void DrawTestPicture(const char* file) {
   HWND window = MakeWindow(40, 40, 400, 200);
   TestSection section(128, 96, false);
@@ -329,12 +334,30 @@ void DrawTestPicture(const char* file) {
   HDC dc = GetDC(window);
   SelectPalette(dc, palette, FALSE);
   RealizePalette(dc);
-  StretchDIBits(dc, 0, 0, 256, 192, 0, 0, 128, 96, dib.data() + sizeof(BITMAPINFOHEADER) + 1024,
-                reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS, SRCCOPY);
-  BitBlt(dc, 266, 0, 128, 96, section.dc, 0, 0, SRCCOPY);
+  ASSERT_TRUE(StretchDIBits(dc, 0, 0, 256, 192, 0, 0, 128, 96, dib.data() + sizeof(BITMAPINFOHEADER) + 1024,
+                            reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS, SRCCOPY));
+  ASSERT_TRUE(BitBlt(dc, 266, 0, 128, 96, section.dc, 0, 0, SRCCOPY));
   ReleaseDC(window, dc);
-  EXPECT_TRUE(headless::SaveScreenshot(std::string(ORVANEL_BINARY_DIR) + "/" + file));
   DeleteObject(palette);
+  for (int y = 0; y < 96; ++y)
+    for (int x = 0; x < 128; ++x) {
+      const COLORREF expected = Ref(TestColour(TestIndex(x, y)));
+      ASSERT_EQ(headless::ScreenPixel(40 + 266 + x, 40 + y), expected) << "copy at " << x << "," << y;
+      for (int d = 0; d < 4; ++d)
+        ASSERT_EQ(headless::ScreenPixel(40 + 2 * x + d % 2, 40 + 2 * y + d / 2), expected)
+            << "doubled at " << x << "," << y;
+    }
+
+  const std::string path = std::string(ORVANEL_BINARY_DIR) + "/" + file;
+  ASSERT_TRUE(headless::SaveScreenshot(path));
+  const testsupport::RgbPicture shot = testsupport::ReadPngRgb(path);
+  ASSERT_EQ(static_cast<int>(shot.width), headless::ScreenWidth());
+  ASSERT_EQ(static_cast<int>(shot.height), headless::ScreenHeight());
+  for (unsigned y = 40; y < 240; ++y)
+    for (unsigned x = 40; x < 440; ++x) {
+      const uint8_t* p = shot.At(x, y);
+      ASSERT_EQ(RGB(p[0], p[1], p[2]), headless::ScreenPixel(x, y)) << "screenshot at " << x << "," << y;
+    }
 }
 
 TEST_F(BlitScreen24, ScreenshotOfTheTestPicture) { DrawTestPicture("gdi_picture_24.png"); }

@@ -2,7 +2,6 @@
 // message boxes and foreign windows.
 #include <gtest/gtest.h>
 #include <mmsystem.h>
-#include <png.h>
 #include <unistd.h>
 #include <windows.h>
 
@@ -13,6 +12,7 @@
 
 #include "orvanel/headless.h"
 #include "support/host_fixture.h"
+#include "support/png_file.h"
 
 namespace {
 
@@ -61,17 +61,13 @@ TEST_F(HeadlessScreen, ScreenshotIsAPngOfTheShownColours) {
                       ("orvanel-shot-" + std::to_string(static_cast<long>(getpid())) + ".png"))
                          .string();
   ASSERT_TRUE(headless::SaveScreenshot(path));
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
-  image.format = PNG_FORMAT_RGB;
-  std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
-  ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
-  EXPECT_EQ(image.width, 64u);
-  EXPECT_EQ(image.height, 48u);
-  EXPECT_EQ(pixels[0], 0);
-  EXPECT_EQ(pixels[1], 128);
-  EXPECT_EQ(pixels[2], 128);
+  const testsupport::RgbPicture shot = testsupport::ReadPngRgb(path);
+  EXPECT_EQ(shot.width, 64u);
+  EXPECT_EQ(shot.height, 48u);
+  ASSERT_FALSE(shot.pixels.empty());
+  EXPECT_EQ(shot.pixels[0], 0);
+  EXPECT_EQ(shot.pixels[1], 128);
+  EXPECT_EQ(shot.pixels[2], 128);
   std::filesystem::remove(path);
 }
 
@@ -131,11 +127,7 @@ TEST(HeadlessFiles, ScreenshotAtTheEndAndAFramePerPresent) {
   EXPECT_EQ(headless::Presented()[0].rects[0].right, 8);
   EXPECT_FALSE(fs::exists(dir / "end.png"));
   plat::CurrentBackend().Finish();
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  ASSERT_TRUE(png_image_begin_read_from_file(&image, (dir / "end.png").c_str()));
-  EXPECT_EQ(image.width, 32u);
-  png_image_free(&image);
+  EXPECT_EQ(testsupport::ReadPngRgb((dir / "end.png").string()).width, 32u);
   host::Shutdown();
   fs::remove_all(dir);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/trace.h"
 #include "orvanel/host.h"
 #include "support/host_fixture.h"
 
@@ -93,6 +94,39 @@ TEST_F(ProcessTest, DebugStringsGoToStandardErrorOnlyWhenAsked) {
   OutputDebugStringA(nullptr);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "loud\n");
   unsetenv("ORVANEL_DEBUG");
+}
+
+TEST_F(ProcessTest, FixmeChannelTellsEachRefusalOnceWhenNamed) {
+  struct Case {
+    const char* value;
+    bool on;
+  } cases[] = {{nullptr, false}, {"", false},         {"1", false},        {"fix", false},  {"fixme2", false},
+               {"fixme", true},  {"other,fixme", true}, {"other fixme", true}, {"all", true}};
+  for (const Case& c : cases) {
+    if (c.value)
+      setenv("ORVANEL_DEBUG", c.value, 1);
+    else
+      unsetenv("ORVANEL_DEBUG");
+    EXPECT_EQ(plat::TraceChannelOn("fixme"), c.on) << "ORVANEL_DEBUG=" << (c.value ? c.value : "(unset)");
+  }
+
+  HDC screen = GetDC(nullptr);
+  ASSERT_NE(screen, nullptr);
+  unsetenv("ORVANEL_DEBUG");
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(BitBlt(screen, 0, 0, 4, 4, screen, 8, 8, SRCINVERT));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "the channel is off";
+  setenv("ORVANEL_DEBUG", "fixme", 1);
+  ::testing::internal::CaptureStderr();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_FALSE(BitBlt(screen, 0, 0, 4, 4, screen, 8, 8, SRCINVERT));
+    EXPECT_EQ(GetDeviceCaps(screen, 9999), 0);
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "test: fixme: BitBlt: rop 00660046\n"
+            "test: fixme: GetDeviceCaps: index 9999\n");
+  unsetenv("ORVANEL_DEBUG");
+  ReleaseDC(nullptr, screen);
 }
 
 TEST_F(ProcessTest, ExitProcessShutsDownAndExitsWithTheCode) {

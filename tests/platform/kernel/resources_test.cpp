@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../../../platform/kernel/res_file.h"
+#include "byte_order/byte_sink.h"
 
 namespace {
 
@@ -83,37 +84,30 @@ TEST(Resources, LongStringsAreCutAndTerminated) {
 
 // A .res image built in code: the marker entry and then the given entries.
 struct ResBuilder {
-  std::vector<uint8_t> bytes;
-  void Dword(uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  }
-  void Word(uint16_t v) {
-    bytes.push_back(static_cast<uint8_t>(v));
-    bytes.push_back(static_cast<uint8_t>(v >> 8));
-  }
+  ByteSink sink;
+  const std::vector<uint8_t>& bytes() const { return sink.Contents(); }
   void Align() {
-    while (bytes.size() % 4) bytes.push_back(0);
+    while (sink.Size() % 4) sink.U8(0);
   }
   ResBuilder() { Entry(0, 0, ""); }
   // type ordinal, name ordinal (or a string name when text is not empty)
   void Entry(uint16_t type, uint16_t name, const std::string& data, const char* textName = nullptr) {
-    size_t start = bytes.size();
-    Dword(static_cast<uint32_t>(data.size()));
-    Dword(0);  // header size, patched below
-    Word(0xFFFF);
-    Word(type);
+    size_t start = sink.Size();
+    sink.U32(static_cast<uint32_t>(data.size()));
+    sink.U32(0);  // header size, patched below
+    sink.U16(0xFFFF);
+    sink.U16(type);
     if (textName) {
-      for (const char* p = textName; *p; ++p) Word(static_cast<uint8_t>(*p));
-      Word(0);
+      for (const char* p = textName; *p; ++p) sink.U16(static_cast<uint8_t>(*p));
+      sink.U16(0);
     } else {
-      Word(0xFFFF);
-      Word(name);
+      sink.U16(0xFFFF);
+      sink.U16(name);
     }
     Align();
-    for (int i = 0; i < 4; ++i) Dword(0);
-    uint32_t headerSize = static_cast<uint32_t>(bytes.size() - start);
-    std::memcpy(&bytes[start + 4], &headerSize, 4);
-    bytes.insert(bytes.end(), data.begin(), data.end());
+    sink.Zeros(16);
+    sink.Patch32(start + 4, static_cast<uint32_t>(sink.Size() - start));
+    sink.Bytes(reinterpret_cast<const uint8_t*>(data.data()), data.size());
     Align();
   }
 };
@@ -123,7 +117,7 @@ TEST(ResFile, ParsesOrdinalAndStringIds) {
   res.Entry(10, 5, "hello");
   res.Entry(10, 0, "xy", "Pal");
   std::vector<plat::ResEntry> entries;
-  ASSERT_TRUE(plat::ParseResFile(res.bytes.data(), res.bytes.size(), &entries));
+  ASSERT_TRUE(plat::ParseResFile(res.bytes().data(), res.bytes().size(), &entries));
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_TRUE(plat::ResIdMatches(entries[0].name, MAKEINTRESOURCEA(5)));
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(entries[0].data), entries[0].size), "hello");
@@ -135,7 +129,7 @@ TEST(ResFile, DamagedImagesGiveNoResources) {
   ResBuilder res;
   res.Entry(10, 5, "hello");
   res.Entry(10, 0, "xy", "Pal");
-  const std::vector<uint8_t> good = res.bytes;
+  const std::vector<uint8_t> good = res.bytes();
   std::vector<plat::ResEntry> entries;
 
   for (size_t cut = 1; cut < good.size(); ++cut) {

@@ -1,7 +1,6 @@
 // Host input becoming messages, activation and focus, and the --seconds
 // watchdog.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <unistd.h>
 #include <windows.h>
 
@@ -14,6 +13,7 @@
 #include "orvanel/headless.h"
 #include "orvanel/host.h"
 #include "support/host_fixture.h"
+#include "support/png_file.h"
 
 namespace {
 
@@ -232,14 +232,10 @@ TEST_F(Watchdog, PressesEscapeWhenTimeIsUpThenCloses) {
   EXPECT_EQ(GetTickCount() - start, 3500u);
   EXPECT_FALSE(IsWindow(hwnd));
   // The screenshot was taken when the time was up, with the window still there.
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  ASSERT_TRUE(png_image_begin_read_from_file(&image, Shot().c_str()));
-  image.format = PNG_FORMAT_RGB;
-  std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
-  ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
-  EXPECT_EQ(pixels[0], 255);
-  EXPECT_EQ(pixels[1], 0);
+  const testsupport::RgbPicture shot = testsupport::ReadPngRgb(Shot());
+  ASSERT_FALSE(shot.pixels.empty());
+  EXPECT_EQ(shot.pixels[0], 255);
+  EXPECT_EQ(shot.pixels[1], 0);
   EXPECT_EQ(headless::ScreenPixel(0, 0), RGB(0, 128, 128));
   std::filesystem::remove(Shot());
 }

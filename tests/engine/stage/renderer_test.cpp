@@ -1,5 +1,5 @@
 // mRenderer's depth window and collision rule.
-#include "sprites/renderer.h"
+#include "stage/renderer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sprites/render_solid.h"
+#include "stage/render_solid.h"
 
 #include "stage/director.h"
 

@@ -1,4 +1,4 @@
-#include "sprites/renderer.h"
+#include "stage/renderer.h"
 
 #include "stage/director.h"
 

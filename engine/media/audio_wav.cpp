@@ -1,6 +1,6 @@
 // mAudioWAV: the device query, reading the sound's header, position, volume,
 // raw reading and writing, and unloading.
-#include "audio/audio_wav.h"
+#include "media/audio_wav.h"
 
 #include <cstring>
 

@@ -5,30 +5,24 @@
 #include <string>
 #include <vector>
 
-#include "../media/media_test_util.h"
-#include "audio/audio_wav.h"
+#include "byte_order/byte_sink.h"
+#include "engine/media/media_test_util.h"
+#include "media/audio_wav.h"
 #include "support/host_fixture.h"
 
 namespace {
 
-void Put32(std::vector<uint8_t>* out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out->push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void Put16(std::vector<uint8_t>* out, uint32_t v) {
-  out->push_back(static_cast<uint8_t>(v));
-  out->push_back(static_cast<uint8_t>(v >> 8));
-}
-void PutId(std::vector<uint8_t>* out, const char* id) { out->insert(out->end(), id, id + 4); }
+using testsupport::RunUntil;
 
-std::vector<uint8_t> PcmFormat(uint32_t rate, uint32_t channels, uint32_t bits) {
-  std::vector<uint8_t> f;
-  Put16(&f, WAVE_FORMAT_PCM);
-  Put16(&f, channels);
-  Put32(&f, rate);
-  Put32(&f, rate * channels * bits / 8);
-  Put16(&f, channels * bits / 8);
-  Put16(&f, bits);
-  return f;
+std::vector<uint8_t> PcmFormat(uint32_t rate, uint16_t channels, uint16_t bits) {
+  ByteSink f;
+  f.U16(WAVE_FORMAT_PCM);
+  f.U16(channels);
+  f.U32(rate);
+  f.U32(rate * channels * bits / 8);
+  f.U16(static_cast<uint16_t>(channels * bits / 8));
+  f.U16(bits);
+  return f.Take();
 }
 
 std::vector<uint8_t> Samples(size_t n) {
@@ -39,28 +33,19 @@ std::vector<uint8_t> Samples(size_t n) {
 
 // RIFF WAVE with the given "fmt " contents and a "data" chunk claiming dataClaim bytes.
 std::vector<uint8_t> Wave(const std::vector<uint8_t>& fmt, const std::vector<uint8_t>& data, uint32_t dataClaim) {
-  std::vector<uint8_t> out;
-  PutId(&out, "RIFF");
-  Put32(&out, 0);
-  PutId(&out, "WAVE");
-  PutId(&out, "fmt ");
-  Put32(&out, static_cast<uint32_t>(fmt.size()));
-  out.insert(out.end(), fmt.begin(), fmt.end());
-  if (fmt.size() & 1) out.push_back(0);
-  PutId(&out, "data");
-  Put32(&out, dataClaim);
-  out.insert(out.end(), data.begin(), data.end());
-  uint32_t riff = static_cast<uint32_t>(out.size() - 8);
-  std::memcpy(&out[4], &riff, 4);
-  return out;
-}
-
-template <typename Done>
-void RunUntil(Done done, uint32_t maxMs = 10000) {
-  uint32_t start = headless::Now();
-  MSG msg;
-  while (!done() && headless::Now() - start < maxMs)
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  ByteSink out;
+  out.Code("RIFF");
+  out.U32(0);
+  out.Code("WAVE");
+  out.Code("fmt ");
+  out.U32(static_cast<uint32_t>(fmt.size()));
+  out.Bytes(fmt);
+  if (fmt.size() & 1) out.U8(0);
+  out.Code("data");
+  out.U32(dataClaim);
+  out.Bytes(data);
+  out.Patch32(4, static_cast<uint32_t>(out.Size() - 8));
+  return out.Take();
 }
 
 using AudioWavMalformedTest = testsupport::HeadlessTest;

@@ -1,7 +1,7 @@
 // mRenderSolid: a rectangle of one colour; the stage's background.
 #pragma once
 
-#include "sprites/renderer.h"
+#include "stage/renderer.h"
 
 class mRenderSolid : public mRenderer {
  public:

@@ -2,7 +2,7 @@
 // the refill of each buffer the device hands back.
 #include <cstring>
 
-#include "audio/audio_wav.h"
+#include "media/audio_wav.h"
 
 namespace {
 

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "../media/media_test_util.h"
-#include "audio/audio_wav.h"
+#include "byte_order/little_endian.h"
+#include "engine/media/media_test_util.h"
+#include "media/audio_wav.h"
 #include "support/host_fixture.h"
 
 namespace {
@@ -22,14 +23,12 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
-
 // The sound data of a plain RIFF WAVE file, found independently of the engine.
 std::vector<uint8_t> SoundData(const std::string& path) {
   std::vector<uint8_t> file = ReadAll(path);
   size_t at = 12;
   while (at + 8 <= file.size()) {
-    uint32_t size = Le32(&file[at + 4]);
+    uint32_t size = ReadLe32(&file[at + 4]);
     if (std::memcmp(&file[at], "data", 4) == 0) return {file.begin() + at + 8, file.begin() + at + 8 + size};
     at += 8 + ((size + 1) & ~1u);
   }
@@ -42,17 +41,8 @@ std::vector<uint8_t> Repeat(const std::vector<uint8_t>& data, int times) {
   return out;
 }
 
-// The saver's loop: messages dispatched while virtual time goes on.
-template <typename Done>
-void RunUntil(Done done, uint32_t maxMs = 10000) {
-  uint32_t start = headless::Now();
-  MSG msg;
-  while (!done() && headless::Now() - start < maxMs)
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
-void RunFor(uint32_t ms) {
-  RunUntil([] { return false; }, ms);
-}
+using testsupport::RunFor;
+using testsupport::RunUntil;
 
 class AudioWavTest : public testsupport::HeadlessTest {
  protected:

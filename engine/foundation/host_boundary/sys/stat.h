@@ -1,0 +1,1 @@
+#error "<sys/stat.h> is forbidden above platform/: use the Win32 API (see HACKING.md)"

@@ -1,0 +1,1 @@
+#error "<termios.h> is forbidden above platform/: use the Win32 API (see HACKING.md)"
