@@ -22,6 +22,10 @@ struct Surface {
   int depth = 32;
   int pitch = 0;  // bytes per row, top row first
   uint8_t* pixels = nullptr;
+  // Another process reads the pixels (the X server's shared image): drawing
+  // writes them past the cache, which the reader would only have to take
+  // back from us.
+  bool readElsewhere = false;
 };
 
 // Where a top-level window should live and how it looks.

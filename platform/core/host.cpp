@@ -11,6 +11,7 @@
 #include "core/backend.h"
 #include "core/draw_target.h"
 #include "core/lifecycle.h"
+#include "core/screen_scale.h"
 #include "kernel/out_of_memory.h"
 #include "user/window_directory.h"
 
@@ -57,6 +58,8 @@ Surface* ScreenSurface() { return g_backend ? g_backend->ScreenSurface() : nullp
 }  // namespace plat
 
 namespace host {
+
+using plat::kMaxScreenScale;
 
 bool Init(const Options& options, std::string* error) {
   if (plat::g_initialised) return true;
@@ -134,6 +137,17 @@ bool ParseNumber(const std::string& name, const std::string& text, double* out, 
   return true;
 }
 
+bool ParseScale(const std::string& text, Options* options, std::string* error) {
+  char* end = nullptr;
+  long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < 1 || value > kMaxScreenScale) {
+    *error = "--scale expects a whole number from 1 to " + std::to_string(kMaxScreenScale) + ", got '" + text + "'";
+    return false;
+  }
+  options->scale = static_cast<int>(value);
+  return true;
+}
+
 }  // namespace
 
 bool ParseHostOptions(const std::vector<std::string>& args, Options* options, std::vector<std::string>* rest,
@@ -169,6 +183,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, Options* options, st
       options->windows95Family = true;
     } else if (valueOf("--backend", &value)) {
       options->backend = value;
+    } else if (valueOf("--scale", &value)) {
+      if (!ParseScale(value, options, &message)) break;
     } else if (valueOf("--seconds", &value)) {
       if (!ParseNumber("--seconds", value, &options->seconds, &message)) break;
     } else if (valueOf("--seed", &value)) {

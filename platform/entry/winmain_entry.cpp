@@ -29,6 +29,8 @@ const char kHostOptionsUsage[] =
     "Options:\n"
     "  --headless[=WxHxD]  use the virtual screen (default 1920x1080x24; D 8 is a\n"
     "                      256-colour palette screen)\n"
+    "  --scale N           show each pixel as N x N screen pixels, 1 to 4 (default:\n"
+    "                      screen height / 1080, rounded; also for --headless)\n"
     "  --seconds S         end the mode after S seconds, as its user would\n"
     "                      (a key press for the saver, Cancel for a dialog)\n"
     "  --seed N            fixed random seed\n"

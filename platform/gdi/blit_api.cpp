@@ -19,6 +19,7 @@ void DrawInto(const DcTarget& dst, BlitJob* job, bool systemIndexedSource) {
   job->clip = dst.clip;
   job->dstX += dst.originX;
   job->dstY += dst.originY;
+  job->streamDestination = dst.readElsewhere;
   if (job->src.Indexed()) {
     BuildIndexTable(dst, job->src.colours, job->src.colourCount, systemIndexedSource, table);
     job->table = table;

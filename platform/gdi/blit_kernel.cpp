@@ -4,6 +4,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace plat::gdi {
 namespace {
 
@@ -102,6 +106,43 @@ void ExpandRow(const uint8_t* __restrict in, uint32_t* __restrict out, int width
   for (; k < width; ++k) out[k] = table[in[k]];
 }
 
+// ExpandRow for a destination another process reads (a window's shared
+// image): stores that bypass the cache save reading each line in first
+// and the reader taking it back from our cache; a third of the cost of a
+// frame on an X server. Callers end the blit with FinishStreaming.
+void ExpandRowStreaming(const uint8_t* __restrict in, uint32_t* __restrict out, int width,
+                        const uint32_t* __restrict table) {
+#if defined(__SSE2__)
+  int k = 0;
+  for (; k < width && (reinterpret_cast<uintptr_t>(out + k) & 15) != 0; ++k) out[k] = table[in[k]];
+  for (; k + 8 <= width; k += 8) {
+    uint64_t eight;
+    std::memcpy(&eight, in + k, 8);
+    __m128i low, high;
+    if (eight == (eight & 0xFF) * 0x0101010101010101ull) {
+      // Eight of one colour: the black around and behind the pictures.
+      low = high = _mm_set1_epi32(static_cast<int>(table[eight & 0xFF]));
+    } else {
+      auto at = [&](int i) { return static_cast<int>(table[(eight >> (8 * i)) & 0xFF]); };
+      low = _mm_setr_epi32(at(0), at(1), at(2), at(3));
+      high = _mm_setr_epi32(at(4), at(5), at(6), at(7));
+    }
+    _mm_stream_si128(reinterpret_cast<__m128i*>(out + k), low);
+    _mm_stream_si128(reinterpret_cast<__m128i*>(out + k + 4), high);
+  }
+  for (; k < width; ++k) out[k] = table[in[k]];
+#else
+  ExpandRow(in, out, width, table);
+#endif
+}
+
+// Streamed stores reach memory in no set order: done before the reader is told.
+void FinishStreaming() {
+#if defined(__SSE2__)
+  _mm_sfence();
+#endif
+}
+
 // Same size, 8-bit source: the path every frame of the stage takes.
 bool TryFastRow8(const BlitJob& job, const RECT& r, bool identity, bool upward) {
   if (job.src.bitsPerPixel != 8 || !job.table) return false;
@@ -119,10 +160,13 @@ bool TryFastRow8(const BlitJob& job, const RECT& r, bool identity, bool upward) 
       } else {
         for (int k = 0; k < width; ++k) d[k] = static_cast<uint8_t>(job.table[s[k]]);
       }
+    } else if (job.streamDestination) {
+      ExpandRowStreaming(s, reinterpret_cast<uint32_t*>(d) + r.left, width, job.table);
     } else {
       ExpandRow(s, reinterpret_cast<uint32_t*>(d) + r.left, width, job.table);
     }
   }
+  if (job.streamDestination) FinishStreaming();
   return true;
 }
 

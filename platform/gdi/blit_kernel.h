@@ -31,6 +31,9 @@ struct BlitJob {
   const uint32_t* table = nullptr;
   // Direct sources into indexed destinations.
   ColourMatcher matcher;
+  // The destination is read by another process, not by us: the common paths
+  // write it with non-temporal stores.
+  bool streamDestination = false;
 };
 
 // Copies the job's pixels. Source pixels outside src are not drawn. Returns

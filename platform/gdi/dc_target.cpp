@@ -82,6 +82,7 @@ bool ResolveDc(HDC hdc, DcTarget* out) {
   out->native = target.native;
   out->hwnd = dc->hwnd;
   out->window = true;
+  out->readElsewhere = surface->readElsewhere;
   return true;
 }
 
@@ -179,6 +180,10 @@ void BuildIndexTable(const DcTarget& target, const RGBQUAD* colours, int count, 
           table[i] = best < 0 ? 0 : static_cast<uint32_t>(best);
         }
       }
+      break;
+    case PixelFormat::kXrgb32:
+      // Every blit of the stage to a window on a desktop builds this table.
+      for (int i = 0; i < 256; ++i) table[i] = XrgbOf(source[i]);
       break;
     default:
       for (int i = 0; i < 256; ++i) table[i] = PackDirect(v.format, XrgbOf(source[i]));

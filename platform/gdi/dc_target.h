@@ -23,6 +23,7 @@ struct DcTarget {
   NativeWindow* native = nullptr;  // window DCs: where damage is presented
   HWND hwnd = nullptr;
   bool window = false;             // window or screen DC
+  bool readElsewhere = false;      // the pixels are another process's to read (Surface)
 };
 
 // False for an unknown DC, a window that is gone or has no pixels.

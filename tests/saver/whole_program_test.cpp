@@ -6,10 +6,14 @@
 
 #include <unistd.h>
 
+#include <png.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "entry.h"
 #include "orvanel/headless.h"
@@ -79,6 +83,57 @@ TEST(WholeProgram, TenSecondsWithSeedOneShowWhatTheRecordSays) {
       }
     }
   }
+}
+
+// The full-screen scene of one run, as the --screenshot picture of a
+// headless screen of the given size and scale shows it after two seconds.
+std::vector<uint8_t> FullScreenPicture(int width, int height, int scale, const std::string& path) {
+  host::Shutdown();
+  host::Options options;
+  options.backend = "headless";
+  options.width = width;
+  options.height = height;
+  options.scale = scale;
+  options.hasSeed = true;
+  options.seed = 7;
+  options.seconds = 2;
+  options.screenshot = path;
+  options.configDir = testsupport::UseFreshConfigDir() + "/scaled";
+  std::vector<uint8_t> rgb;
+  if (!host::Init(options)) return rgb;
+  ResetSaverState();
+  DispatchMode(GetModuleHandleA(nullptr), "/s", SW_SHOWDEFAULT);
+  host::Shutdown();
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return rgb;
+  image.format = PNG_FORMAT_RGB;
+  rgb.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) || static_cast<int>(image.width) != width ||
+      static_cast<int>(image.height) != height)
+    rgb.clear();
+  std::remove(path.c_str());
+  return rgb;
+}
+
+// A 3840 x 2160 screen at scale 2 shows the 1920 x 1080 scene of the same
+// seed, each pixel as a block of 2 x 2.
+TEST(WholeProgram, ScaledScreenShowsTheSceneOfTheSmallerScreenEnlarged) {
+  std::string base = testsupport::UseFreshConfigDir();
+  std::vector<uint8_t> small = FullScreenPicture(1920, 1080, 0, base + "/small.png");
+  std::vector<uint8_t> big = FullScreenPicture(3840, 2160, 2, base + "/big.png");
+  ASSERT_EQ(small.size(), size_t{1920} * 1080 * 3);
+  ASSERT_EQ(big.size(), size_t{3840} * 2160 * 3);
+  size_t lit = 0, wrong = 0;
+  for (size_t y = 0; y < 2160; ++y)
+    for (size_t x = 0; x < 3840; ++x) {
+      const uint8_t* b = &big[(y * 3840 + x) * 3];
+      const uint8_t* s = &small[((y / 2) * 1920 + x / 2) * 3];
+      wrong += b[0] != s[0] || b[1] != s[1] || b[2] != s[2];
+      lit += b[0] | b[1] | b[2] ? 1 : 0;
+    }
+  EXPECT_EQ(wrong, 0u) << "pixels of the big screen that differ from the small screen's under them";
+  EXPECT_GT(lit, size_t{4} * 20000) << "the scene is missing";
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <new>
 
+#include "core/screen_scale.h"
 #include "core/signals.h"
 #include "core/system_palette.h"
 
@@ -32,7 +33,9 @@ std::unique_ptr<Backend> CreateHeadlessBackend(const host::Options& options, std
     if (error) *error = "the headless screen must be 1 to 16384 pixels wide and high";
     return nullptr;
   }
-  size_t bytes = static_cast<size_t>(options.width) * options.height * (depth == 8 ? 1 : 4);
+  // The framebuffer is the program's screen; only pictures of it are scaled.
+  int scale = ChooseScreenScale(options.scale, options.width, options.height);
+  size_t bytes = static_cast<size_t>(options.width / scale) * (options.height / scale) * (depth == 8 ? 1 : 4);
   std::unique_ptr<Backend> backend;
   try {
     std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[bytes]);
@@ -52,12 +55,13 @@ std::unique_ptr<Backend> CreateHeadlessBackend(const host::Options& options, std
 HeadlessBackend::HeadlessBackend(const host::Options& options, std::unique_ptr<uint8_t[]> pixels)
     : options_(options),
       depth_(options.depth == 8 ? 8 : 24),
+      scale_(ChooseScreenScale(options.scale, options.width, options.height)),
       pixels_(std::move(pixels)),
       realTime_(options.realTime),
       virtualNow_(kVirtualStart),
       realStart_(RealMs()) {
-  screen_.width = options.width;
-  screen_.height = options.height;
+  screen_.width = options.width / scale_;
+  screen_.height = options.height / scale_;
   screen_.depth = depth_ == 8 ? 8 : 32;
   screen_.pitch = screen_.width * (depth_ == 8 ? 1 : 4);
   screen_.pixels = pixels_.get();
@@ -284,12 +288,20 @@ COLORREF HeadlessBackend::Pixel(int x, int y) const {
 }
 
 bool HeadlessBackend::SavePng(const std::string& path) const {
-  return WriteRgbPng(path, screen_.width, screen_.height, [this](int y, uint8_t* rgb) {
-    for (int x = 0; x < screen_.width; ++x, rgb += 3) {
-      COLORREF c = Pixel(x, y);
-      rgb[0] = GetRValue(c);
-      rgb[1] = GetGValue(c);
-      rgb[2] = GetBValue(c);
+  // The real screen: each of the program's pixels as a block of scale x
+  // scale; the rest of less than a block beyond the program's screen is black.
+  int width = options_.width, height = options_.height;
+  return WriteRgbPng(path, width, height, [this, width](int y, uint8_t* rgb) {
+    std::fill(rgb, rgb + static_cast<size_t>(width) * 3, uint8_t{0});
+    int sy = y / scale_;
+    if (sy >= screen_.height) return;
+    for (int x = 0; x < screen_.width; ++x) {
+      COLORREF c = Pixel(x, sy);
+      for (int k = 0; k < scale_; ++k, rgb += 3) {
+        rgb[0] = GetRValue(c);
+        rgb[1] = GetGValue(c);
+        rgb[2] = GetBValue(c);
+      }
     }
   });
 }

@@ -17,7 +17,8 @@ namespace plat {
 
 class HeadlessBackend : public Backend {
  public:
-  // pixels: the framebuffer, width x height bytes (depth 8) or 4-byte pixels.
+  // pixels: the framebuffer, the program's screen (the options' size divided
+  // by the scale) in bytes (depth 8) or 4-byte pixels.
   HeadlessBackend(const host::Options& options, std::unique_ptr<uint8_t[]> pixels);
   ~HeadlessBackend() override;
 
@@ -103,6 +104,7 @@ class HeadlessBackend : public Backend {
 
   host::Options options_;
   int depth_;
+  int scale_;  // real pixels a side of each of the program's (pictures only)
   std::unique_ptr<uint8_t[]> pixels_;
   Surface screen_;
   bool realTime_;

@@ -86,6 +86,8 @@ bool SdlBackend::Start(std::string* error) {
     return fail(std::string("no display mode: ") + SDL_GetError());
   screenWidth_ = mode.w;
   screenHeight_ = mode.h;
+  // Chosen once: the program's windows keep their sizes if the screen changes.
+  scale_ = ChooseScreenScale(options_.scale, mode.w, mode.h);
   depth_ = options_.depth == 8 ? 8 : 24;
 
   // SDL's X connection, reached through a window that is never shown.
@@ -115,11 +117,14 @@ int SdlBackend::WatchEvent(void* data, SDL_Event* event) {
 bool SdlBackend::ForeignWindowExists(uint64_t id) { return X11WindowExists(display_, id); }
 
 bool SdlBackend::ForeignWindowRect(uint64_t id, RECT* screenRect) {
-  return X11WindowScreenRect(display_, id, screenRect);
+  RECT real;
+  if (!X11WindowScreenRect(display_, id, &real)) return false;
+  if (screenRect) *screenRect = ProgramRect(real, scale_);
+  return true;
 }
 
 uint64_t SdlBackend::CreatePlainWindow(int width, int height, const std::string& title) {
-  return X11CreateTopLevel(display_, width, height, title.c_str(), options_.programName.c_str());
+  return X11CreateTopLevel(display_, Real(width), Real(height), title.c_str(), options_.programName.c_str());
 }
 
 std::string SdlBackend::DesktopName() const {
@@ -132,11 +137,11 @@ void SdlBackend::SetCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_E
 void SdlBackend::GetCursorPos(int* x, int* y) {
   int cx = 0, cy = 0;
   SDL_GetGlobalMouseState(&cx, &cy);
-  if (x) *x = cx;
-  if (y) *y = cy;
+  if (x) *x = Program(cx);
+  if (y) *y = Program(cy);
 }
 
-void SdlBackend::SetCursorPos(int x, int y) { SDL_WarpMouseGlobal(x, y); }
+void SdlBackend::SetCursorPos(int x, int y) { SDL_WarpMouseGlobal(Real(x), Real(y)); }
 
 void SdlBackend::Finish() {
   if (!options_.screenshot.empty()) WritePng(options_.screenshot.c_str());

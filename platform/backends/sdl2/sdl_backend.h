@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "backends/sdl2/x11_framebuffer.h"
 #include "core/backend.h"
+#include "core/screen_scale.h"
 
 struct _XDisplay;
 
@@ -33,7 +35,9 @@ struct SdlWindow {
   bool parentGone = false;     // its X11 window no longer exists
   bool visible = false;
   bool topMost = false;
-  int x = 0, y = 0;            // screen position (parent client position for children)
+  int x = 0, y = 0;            // screen position (parent client position for children),
+                               // in the program's coordinates like everything the backend
+                               // hands out; X and SDL see them times the screen's scale
 };
 
 // Next code point of UTF-8 text; invalid bytes count as one character each.
@@ -61,8 +65,8 @@ class SdlBackend : public Backend {
   bool Start(std::string* error);
 
   const char* Name() const override { return "sdl2"; }
-  int ScreenWidth() const override { return screenWidth_; }
-  int ScreenHeight() const override { return screenHeight_; }
+  int ScreenWidth() const override { return std::max(screenWidth_ / scale_, 1); }
+  int ScreenHeight() const override { return std::max(screenHeight_ / scale_, 1); }
   int ScreenDepth() const override { return depth_; }
 
   uint32_t Now() override { return SDL_GetTicks(); }
@@ -117,9 +121,13 @@ class SdlBackend : public Backend {
   void ShowRects(SdlWindow* window, const RECT* rects, int count);
   void PutRects(SdlWindow* window, const RECT* rects, int count);
   void ShowRectsThroughSdl(SdlWindow* window, const RECT* rects, int count);
+  void ScaledRow(const Surface& source, int y, int left, int right, uint32_t* out) const;
   static int WatchEvent(void* backend, SDL_Event* event);
   void RefreshPaletteTable();
+  // Real screen position of a window's top-left (X's pixels, not the program's).
   bool ScreenOrigin(SdlWindow* window, int* x, int* y);
+  int Real(int value) const { return value * scale_; }
+  int Program(int value) const { return ToProgram(value, scale_); }
 
   // Event translation: one SDL event may give none, one or two HostEvents.
   void Translate(const SDL_Event& event);
@@ -127,8 +135,11 @@ class SdlBackend : public Backend {
   void TranslateForeignNotice(const SDL_Event& event);
   void PushEvent(HostEvent::Kind kind, SdlWindow* window, uint32_t time);
   bool TakeEvent(HostEvent* event);
-  void TranslateWaiting();
-  void WaitForInput(uint32_t timeoutMs);
+  enum class Readable { kNo, kYes, kAsk };  // the X connection, as far as known
+  void TranslateWaiting(Readable readable);
+  // Waits for the X connection or a signal; true when the connection (or a
+  // queue in front of it) has something to read.
+  bool WaitForInput(uint32_t timeoutMs);
 
   bool WritePng(const char* path);
   void CopyWindow(const SdlWindow& window, int originX, int originY, int width, int height,
@@ -136,8 +147,9 @@ class SdlBackend : public Backend {
 
   host::Options options_;
   bool started_ = false;
-  int screenWidth_ = 0;
+  int screenWidth_ = 0;   // the real screen
   int screenHeight_ = 0;
+  int scale_ = 1;         // real pixels a side of each of the program's
   int depth_ = 24;
   _XDisplay* display_ = nullptr;
   uint64_t rootWindow_ = 0;  // watched: its size is the screen's

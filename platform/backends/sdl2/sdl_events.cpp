@@ -66,27 +66,31 @@ bool SdlBackend::TakeEvent(HostEvent* event) {
 
 bool SdlBackend::WaitEvent(HostEvent* event, uint32_t timeoutMs) {
   uint32_t start = SDL_GetTicks();
+  // Whether the connection has something to read: a wait finds that out by
+  // itself, so only a look without waiting asks for it first.
+  Readable readable = timeoutMs == 0 ? Readable::kAsk : Readable::kNo;
   for (;;) {
     if (TakeTerminateRequest()) {
       DrainSignalWakeFd();
       PushEvent(HostEvent::kTerminate, nullptr, SDL_GetTicks());
     }
     if (TakeEvent(event)) return true;
-    TranslateWaiting();
+    TranslateWaiting(readable);
     if (TakeEvent(event)) return true;
     if (SignalPending()) return false;  // an activation request: the caller looks at it
     uint32_t waited = SDL_GetTicks() - start;
     if (waited >= timeoutMs) return false;
-    WaitForInput(std::min(timeoutMs - waited, kWaitSliceMs));
+    readable = WaitForInput(std::min(timeoutMs - waited, kWaitSliceMs)) ? Readable::kYes : Readable::kNo;
   }
 }
 
-void SdlBackend::TranslateWaiting() {
+void SdlBackend::TranslateWaiting(Readable readable) {
   // Asking SDL costs a read from the connection and more; most of the time
   // nothing has come, which one look at the connection tells.
   uint32_t now = SDL_GetTicks();
   bool due = now - lastPump_ >= kWaitSliceMs;
-  if (!due && !X11EventsWaiting(display_) && !ReadableNow(X11ConnectionFd(display_)) &&
+  if (!due && readable != Readable::kYes && !X11EventsWaiting(display_) &&
+      !(readable == Readable::kAsk && ReadableNow(X11ConnectionFd(display_))) &&
       !SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
     return;
   lastPump_ = now;
@@ -96,13 +100,11 @@ void SdlBackend::TranslateWaiting() {
     Translate(sdlEvent);
 }
 
-void SdlBackend::WaitForInput(uint32_t timeoutMs) {
+bool SdlBackend::WaitForInput(uint32_t timeoutMs) {
   X11Flush(display_);
-  if (X11EventsWaiting(display_) ||
-      SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
-    return;
+  if (X11EventsWaiting(display_) || SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return true;
   pollfd fds[2] = {{X11ConnectionFd(display_), POLLIN, 0}, {SignalWakeFd(), POLLIN, 0}};
-  poll(fds, fds[1].fd >= 0 ? 2 : 1, static_cast<int>(timeoutMs));
+  return poll(fds, fds[1].fd >= 0 ? 2 : 1, static_cast<int>(timeoutMs)) > 0 && (fds[0].revents & POLLIN) != 0;
 }
 
 void SdlBackend::Translate(const SDL_Event& sdlEvent) {
@@ -161,10 +163,10 @@ void SdlBackend::Translate(const SDL_Event& sdlEvent) {
       SdlWindow* window = FindBySdlId(windowId);
       int originX = 0, originY = 0;
       if (window && ScreenOrigin(window, &originX, &originY)) {
-        event.x = originX + localX;
-        event.y = originY + localY;
+        event.x = Program(originX + localX);
+        event.y = Program(originY + localY);
       } else {
-        SDL_GetGlobalMouseState(&event.x, &event.y);
+        GetCursorPos(&event.x, &event.y);
       }
       event.window = window ? &window->native : nullptr;
       event.time = motion ? sdlEvent.motion.timestamp : sdlEvent.button.timestamp;
@@ -209,7 +211,7 @@ void SdlBackend::TranslateWindowEvent(const SDL_WindowEvent& sdlEvent) {
       PushEvent(HostEvent::kExpose, window, sdlEvent.timestamp);
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
-      int width = sdlEvent.data1, height = sdlEvent.data2;
+      int width = std::max(sdlEvent.data1 / scale_, 1), height = std::max(sdlEvent.data2 / scale_, 1);
       if (window->parentGone || (width == window->surface.width && height == window->surface.height)) break;
       ResizeSurface(window, width, height);
       HostEvent event;
@@ -223,8 +225,8 @@ void SdlBackend::TranslateWindowEvent(const SDL_WindowEvent& sdlEvent) {
     }
     case SDL_WINDOWEVENT_MOVED:
       if (!window->childId) {
-        window->x = sdlEvent.data1;
-        window->y = sdlEvent.data2;
+        window->x = Program(sdlEvent.data1);
+        window->y = Program(sdlEvent.data2);
       }
       break;
     default:
@@ -251,9 +253,10 @@ void SdlBackend::TranslateForeignNotice(const SDL_Event& sdlEvent) {
       PushEvent(HostEvent::kParentGone, window, sdlEvent.common.timestamp);
     } else if (notice.kind == X11Notice::kResized && parent) {
       // Our child keeps filling the parent's client area from where it is.
-      int width = std::max(notice.width - window->x, 1), height = std::max(notice.height - window->y, 1);
+      int width = std::max(notice.width / scale_ - window->x, 1);
+      int height = std::max(notice.height / scale_ - window->y, 1);
       if (width == window->surface.width && height == window->surface.height) continue;
-      X11MoveResize(display_, window->childId, window->x, window->y, width, height);
+      X11MoveResize(display_, window->childId, Real(window->x), Real(window->y), Real(width), Real(height));
       ResizeSurface(window, width, height);
       HostEvent event;
       event.kind = HostEvent::kResize;

@@ -1,7 +1,7 @@
 // Showing a window's surface: the given rectangles go to the X server from
 // the window's framebuffer (through the palette on a palette screen), or,
-// for a visual of another layout, are converted into SDL's window surface;
-// nothing more.
+// for a visual of another layout or a scaled screen without RENDER, are
+// converted (and enlarged) into SDL's window surface; nothing more.
 #include <algorithm>
 #include <cstring>
 
@@ -64,16 +64,31 @@ void SdlBackend::PutRects(SdlWindow* window, const RECT* rects, int count) {
   if (!clippedScratch_.empty()) framebuffer.Put(clippedScratch_.data(), static_cast<int>(clippedScratch_.size()));
 }
 
+void SdlBackend::ScaledRow(const Surface& source, int y, int left, int right, uint32_t* out) const {
+  const uint8_t* in = source.pixels + static_cast<size_t>(y) * source.pitch;
+  for (int x = left; x < right; ++x) {
+    uint32_t pixel;
+    if (source.depth == 8) {
+      pixel = paletteTable_[in[x]];
+    } else {
+      std::memcpy(&pixel, in + static_cast<size_t>(x) * 4, 4);
+    }
+    for (int k = 0; k < scale_; ++k) *out++ = pixel;
+  }
+}
+
+// SDL's surface has the window's real size: each of the program's pixels
+// becomes a block of scale x scale, its first row made and the others copied.
 void SdlBackend::ShowRectsThroughSdl(SdlWindow* window, const RECT* rects, int count) {
   SDL_Surface* target = SDL_GetWindowSurface(window->window);
   if (!target) return;
   const Surface& source = window->surface;
-  int width = std::min(source.width, target->w);
-  int height = std::min(source.height, target->h);
-  bool palette = source.depth == 8;
-  if (palette) RefreshPaletteTable();
+  int width = std::min(source.width, target->w / scale_);
+  int height = std::min(source.height, target->h / scale_);
+  if (source.depth == 8) RefreshPaletteTable();
   bool direct = IsXrgb(target);
-  if (palette && !direct && rowScratch_.size() < static_cast<size_t>(width)) rowScratch_.resize(width);
+  int bytesPerPixel = target->format->BytesPerPixel;
+  if (!direct && rowScratch_.size() < static_cast<size_t>(width) * scale_) rowScratch_.resize(static_cast<size_t>(width) * scale_);
   if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return;
 
   rectScratch_.clear();
@@ -81,27 +96,21 @@ void SdlBackend::ShowRectsThroughSdl(SdlWindow* window, const RECT* rects, int c
     int left = std::max<int>(rects[i].left, 0), top = std::max<int>(rects[i].top, 0);
     int right = std::min<int>(rects[i].right, width), bottom = std::min<int>(rects[i].bottom, height);
     if (left >= right || top >= bottom) continue;
-    int w = right - left;
-    auto* out = static_cast<uint8_t*>(target->pixels) + static_cast<size_t>(top) * target->pitch + left * 4;
-    const uint8_t* in = source.pixels + static_cast<size_t>(top) * source.pitch + left * (palette ? 1 : 4);
-    if (!palette && direct) {
-      for (int y = top; y < bottom; ++y, out += target->pitch, in += source.pitch) std::memcpy(out, in, w * 4);
-    } else if (!palette) {
-      out = static_cast<uint8_t*>(target->pixels) + static_cast<size_t>(top) * target->pitch +
-            left * target->format->BytesPerPixel;
-      SDL_ConvertPixels(w, bottom - top, SDL_PIXELFORMAT_RGB888, in, source.pitch, target->format->format, out,
-                        target->pitch);
-    } else {
-      out = static_cast<uint8_t*>(target->pixels) + static_cast<size_t>(top) * target->pitch +
-            left * target->format->BytesPerPixel;
-      for (int y = top; y < bottom; ++y, out += target->pitch, in += source.pitch) {
-        uint32_t* row = direct ? reinterpret_cast<uint32_t*>(out) : rowScratch_.data();
-        for (int x = 0; x < w; ++x) row[x] = paletteTable_[in[x]];
-        if (!direct)
-          SDL_ConvertPixels(w, 1, SDL_PIXELFORMAT_RGB888, row, w * 4, target->format->format, out, target->pitch);
+    int realWidth = (right - left) * scale_;
+    size_t rowBytes = static_cast<size_t>(realWidth) * bytesPerPixel;
+    for (int y = top; y < bottom; ++y) {
+      auto* out = static_cast<uint8_t*>(target->pixels) + static_cast<size_t>(Real(y)) * target->pitch +
+                  static_cast<size_t>(Real(left)) * bytesPerPixel;
+      if (direct) {
+        ScaledRow(source, y, left, right, reinterpret_cast<uint32_t*>(out));
+      } else {
+        ScaledRow(source, y, left, right, rowScratch_.data());
+        SDL_ConvertPixels(realWidth, 1, SDL_PIXELFORMAT_RGB888, rowScratch_.data(), realWidth * 4,
+                          target->format->format, out, target->pitch);
       }
+      for (int k = 1; k < scale_; ++k) std::memcpy(out + static_cast<size_t>(k) * target->pitch, out, rowBytes);
     }
-    rectScratch_.push_back(SDL_Rect{left, top, w, bottom - top});
+    rectScratch_.push_back(SDL_Rect{Real(left), Real(top), realWidth, Real(bottom - top)});
   }
   if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
   if (!rectScratch_.empty())

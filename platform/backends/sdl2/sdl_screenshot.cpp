@@ -51,15 +51,19 @@ bool SdlBackend::WritePng(const char* path) {
   return WriteRgbPng(path, width, height, rgb);
 }
 
+// originX, originY and the picture's size are the real screen's: each of
+// the surface's pixels is a block of scale x scale there.
 void SdlBackend::CopyWindow(const SdlWindow& window, int originX, int originY, int width, int height,
                             std::vector<uint8_t>* rgb) {
   const Surface& surface = window.surface;
-  for (int y = std::max(0, -originY); y < surface.height && originY + y < height; ++y) {
-    const uint8_t* row = surface.pixels + static_cast<size_t>(y) * surface.pitch;
-    for (int x = std::max(0, -originX); x < surface.width && originX + x < width; ++x) {
+  int realWidth = Real(surface.width), realHeight = Real(surface.height);
+  for (int y = std::max(0, -originY); y < realHeight && originY + y < height; ++y) {
+    const uint8_t* row = surface.pixels + static_cast<size_t>(y / scale_) * surface.pitch;
+    for (int x = std::max(0, -originX); x < realWidth && originX + x < width; ++x) {
+      int sx = x / scale_;
       uint32_t pixel = surface.depth == 8
-                           ? paletteTable_[row[x]]
-                           : (uint32_t{row[x * 4 + 2]} << 16) | (uint32_t{row[x * 4 + 1]} << 8) | row[x * 4];
+                           ? paletteTable_[row[sx]]
+                           : (uint32_t{row[sx * 4 + 2]} << 16) | (uint32_t{row[sx * 4 + 1]} << 8) | row[sx * 4];
       uint8_t* out = &(*rgb)[(static_cast<size_t>(originY + y) * width + originX + x) * 3];
       out[0] = static_cast<uint8_t>(pixel >> 16);
       out[1] = static_cast<uint8_t>(pixel >> 8);

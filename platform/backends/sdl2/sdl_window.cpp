@@ -34,7 +34,7 @@ void SdlBackend::ResizeSurface(SdlWindow* window, int width, int height) {
   bool direct = depth_ != 8;
   if (surface.width == width && surface.height == height && surface.pixels && (window->framebuffer || !xid))
     return;
-  std::unique_ptr<X11Framebuffer> framebuffer = X11Framebuffer::Create(display_, xid, width, height);
+  std::unique_ptr<X11Framebuffer> framebuffer = X11Framebuffer::Create(display_, xid, width, height, scale_);
   std::vector<uint8_t> pixels;
   Surface next;
   next.width = width;
@@ -43,6 +43,7 @@ void SdlBackend::ResizeSurface(SdlWindow* window, int width, int height) {
   if (direct && framebuffer) {
     next.pitch = framebuffer->Pitch();
     next.pixels = framebuffer->Pixels();
+    next.readElsewhere = framebuffer->Shared();
   } else {
     next.pitch = width * (direct ? 4 : 1);
     pixels.assign(static_cast<size_t>(next.pitch) * height, 0);
@@ -74,13 +75,14 @@ SdlWindow* SdlBackend::NewWindow(const TopLevelSpec& spec, int width, int height
 
 SDL_Window* SdlBackend::CreateChildWindow(SdlWindow* window, const TopLevelSpec& spec, int* width, int* height) {
   RECT parent;
-  if (!X11WindowScreenRect(display_, spec.foreignParent, &parent)) return nullptr;
+  if (!ForeignWindowRect(spec.foreignParent, &parent)) return nullptr;
   // No size given: fill the parent's client area.
   if (*width <= 0) *width = parent.right - parent.left - spec.x;
   if (*height <= 0) *height = parent.bottom - parent.top - spec.y;
   *width = std::max(*width, 1);
   *height = std::max(*height, 1);
-  window->childId = X11CreateChild(display_, spec.foreignParent, spec.x, spec.y, *width, *height, spec.visible);
+  window->childId = X11CreateChild(display_, spec.foreignParent, Real(spec.x), Real(spec.y), Real(*width),
+                                   Real(*height), spec.visible);
   if (!window->childId) return nullptr;
   SDL_Window* sdlWindow = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(window->childId)));
   if (!sdlWindow) {
@@ -114,13 +116,13 @@ NativeWindow* SdlBackend::CreateNative(const TopLevelSpec& spec) {
     if (spec.fullScreen) {
       flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
       x = y = 0;
-      width = screenWidth_;
-      height = screenHeight_;
+      width = ScreenWidth();
+      height = ScreenHeight();
     }
     if (spec.topMost || spec.fullScreen) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     width = std::max(width, 1);
     height = std::max(height, 1);
-    sdlWindow = SDL_CreateWindow(spec.title.c_str(), x, y, width, height, flags);
+    sdlWindow = SDL_CreateWindow(spec.title.c_str(), Real(x), Real(y), Real(width), Real(height), flags);
     window = NewWindow(spec, width, height);
     window->x = x;
     window->y = y;
@@ -144,6 +146,8 @@ NativeWindow* SdlBackend::CreateNative(const TopLevelSpec& spec) {
 void SdlBackend::DestroyNative(NativeWindow* native) {
   SdlWindow* window = Find(native);
   if (!window) return;
+  // Its pictures on the server go with the X window: freed before it.
+  if (!window->parentGone) window->framebuffer.reset();
   SDL_DestroyWindow(window->window);
   window->window = nullptr;
   if (window->childId && !window->parentGone) {
@@ -162,10 +166,10 @@ void SdlBackend::MoveNative(NativeWindow* native, int x, int y, int width, int h
   window->x = x;
   window->y = y;
   if (window->childId) {
-    X11MoveResize(display_, window->childId, x, y, width, height);
+    X11MoveResize(display_, window->childId, Real(x), Real(y), Real(width), Real(height));
   } else {
-    SDL_SetWindowPosition(window->window, x, y);
-    SDL_SetWindowSize(window->window, width, height);
+    SDL_SetWindowPosition(window->window, Real(x), Real(y));
+    SDL_SetWindowSize(window->window, Real(width), Real(height));
   }
   ResizeSurface(window, width, height);
 }

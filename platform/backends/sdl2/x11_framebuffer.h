@@ -1,7 +1,10 @@
 // A window's pixels as the X server takes them: an image in memory shared
 // with the server (MIT-SHM) when it offers that, else in our own memory.
 // The program draws straight into it; Put sends rectangles of it without
-// waiting for the server, which tells when it has read them.
+// waiting for the server, which tells when it has read them. On a scaled
+// screen the image has the program's size: Put sends it to a pixmap of
+// that size, and the server enlarges it into the window (RENDER, nearest
+// pixel), so the program's pixels cross to the server only once.
 #pragma once
 
 #include <windows.h>
@@ -18,9 +21,12 @@ namespace plat::sdl {
 
 class X11Framebuffer {
  public:
-  // Null when the window's visual does not hold 0x00RRGGBB pixels as they
-  // are (the caller then converts through SDL's surface).
-  static std::unique_ptr<X11Framebuffer> Create(_XDisplay* display, uint64_t window, int width, int height);
+  // width x height: the image, which the window shows at scale times its
+  // size. Null when the window's visual does not hold 0x00RRGGBB pixels as
+  // they are, or a scaled window has no RENDER to enlarge it (the caller
+  // then converts through SDL's surface).
+  static std::unique_ptr<X11Framebuffer> Create(_XDisplay* display, uint64_t window, int width, int height,
+                                                int scale = 1);
   ~X11Framebuffer();
   X11Framebuffer(const X11Framebuffer&) = delete;
   X11Framebuffer& operator=(const X11Framebuffer&) = delete;
@@ -46,9 +52,15 @@ class X11Framebuffer {
   struct Format;  // the window's visual and depth
   bool AttachShared(const Format& format);
   bool MakePrivate(const Format& format);
+  bool MakeEnlarger(const Format& format);
+  uint64_t Destination() const { return pixmap_ ? pixmap_ : window_; }
 
   _XDisplay* display_ = nullptr;
   uint64_t window_ = 0;
+  int scale_ = 1;
+  uint64_t pixmap_ = 0;   // scaled: the image's copy on the server
+  uint64_t source_ = 0;   // scaled: the pixmap as RENDER reads it, enlarged
+  uint64_t target_ = 0;   // scaled: the window as RENDER draws into it
   _XGC* gc_ = nullptr;
   _XImage* image_ = nullptr;
   std::unique_ptr<SharedSegment> segment_;

@@ -23,6 +23,8 @@ using XErrorHandlerFn = int (*)(Display*, XErrorEvent*);
 
 XErrorHandlerFn g_previousHandler = nullptr;
 bool g_installed = false;
+int g_renderRequest = 0;     // RENDER's major opcode, once pictures are made
+int g_renderBadPicture = 0;  // its BadPicture error
 int g_trapDepth = 0;
 int g_trappedError = 0;
 
@@ -36,7 +38,10 @@ int TolerantHandler(Display* display, XErrorEvent* error) {
   // SDL frees the drawing context of a window surface it could not make
   // because the window had gone.
   bool contextNeverMade = error->error_code == BadGC && error->request_code == kFreeGcRequest;
-  if (windowGone || focusRefused || contextNeverMade) return 0;
+  // The server frees a window's pictures with the window.
+  bool pictureGone = g_renderRequest != 0 && error->request_code == g_renderRequest &&
+                     error->error_code == g_renderBadPicture;
+  if (windowGone || focusRefused || contextNeverMade || pictureGone) return 0;
   // Xlib's own handler would end the program for it; a screen saver that
   // drew one request too many is better off going on.
   char text[160] = "";
@@ -107,6 +112,13 @@ bool X11Attempt(_XDisplay* display, const std::function<void()>& requests) {
   ErrorTrap trap(display);
   requests();
   return !trap.Failed();
+}
+
+void X11NoteRenderErrors(_XDisplay* display) {
+  int request = 0, event = 0, error = 0;
+  if (g_renderRequest || !display || !XQueryExtension(display, "RENDER", &request, &event, &error)) return;
+  g_renderRequest = request;
+  g_renderBadPicture = error + 1;  // BadPicture of render.h, whose names clash with Xlib's
 }
 
 uint64_t X11RootWindow(_XDisplay* display) { return display ? DefaultRootWindow(display) : 0; }

@@ -26,6 +26,9 @@ uint64_t X11WindowOf(SDL_Window* window);
 // reported on stderr. Stays installed until the display is closed.
 void X11InstallErrorTolerance();
 void X11RemoveErrorTolerance();
+// Adds RENDER's BadPicture to the errors about windows that are gone (a
+// window's pictures go with it).
+void X11NoteRenderErrors(_XDisplay* display);
 
 // Runs requests synchronously under the error tolerance; false when any of
 // them failed.

@@ -47,7 +47,9 @@ void ActivateApp(uint32_t at = 0);
 void Terminate(uint32_t at = 0);      // as SIGTERM
 void ClearPendingInput();
 
-// The screen.
+// The screen, as the program sees it. A scaled screen (--scale) differs only
+// in its pictures (SaveScreenshot, --screenshot, --record): they have the
+// real size, each of the program's pixels a block of scale x scale.
 int ScreenWidth();
 int ScreenHeight();
 int ScreenDepth();

@@ -13,6 +13,9 @@ struct Options {
   int width = 1920;            // headless screen
   int height = 1080;
   int depth = 24;              // 24, or 8 for a 256-colour palette screen
+  int scale = 0;               // the screen shows each of the program's pixels as scale x scale
+                               // (the program sees a screen that much smaller); 0: the whole
+                               // number nearest to the screen's height / 1080
   bool realTime = false;       // headless: follow the real clock instead of virtual time
   double seconds = -1;         // end the mode after this much (virtual) time; < 0: never
   bool hasSeed = false;
@@ -38,8 +41,8 @@ void Shutdown();
 bool IsInitialised();
 const Options& CurrentOptions();
 
-// Takes the host options (--headless[=WxHxD], --seconds S, --seed N,
-// --screenshot F, --record D, --realtime) out of argv. The rest of the
+// Takes the host options (--headless[=WxHxD], --scale N, --seconds S,
+// --seed N, --screenshot F, --record D, --realtime) out of argv. The rest of the
 // arguments, joined as a command line, go to *rest. Returns false with a
 // message on a malformed option.
 bool ParseHostOptions(const std::vector<std::string>& args, Options* options, std::vector<std::string>* rest,

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "orvanel/headless.h"
 #include "support/host_fixture.h"
@@ -160,7 +161,93 @@ TEST(HeadlessFiles, PresentLogOnlyWhenAskedAndBounded) {
 
 }  // namespace
 
+#include "../../../platform/core/screen_scale.h"
+
 namespace {
+
+TEST(ScreenScale, NearestWholeNumberOfTheHeightOver1080UnlessAsked) {
+  struct Case {
+    int asked, width, height, scale;
+  };
+  const Case cases[] = {
+      {0, 1920, 1080, 1}, {0, 3840, 2160, 2}, {0, 2560, 1440, 1}, {0, 2880, 1620, 2}, {0, 5120, 2880, 3},
+      {0, 7680, 4320, 4}, {0, 15360, 8640, 4}, {0, 640, 480, 1},   {3, 1920, 1080, 3}, {1, 3840, 2160, 1},
+      {4, 3, 2, 2},  // never below one pixel a side
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(plat::ChooseScreenScale(c.asked, c.width, c.height), c.scale)
+        << "asked " << c.asked << " on " << c.width << " x " << c.height;
+}
+
+TEST(ScreenScale, OptionTakesAWholeNumberFrom1To4) {
+  struct Case {
+    std::vector<std::string> args;
+    int scale;  // -1: refused
+  };
+  const Case cases[] = {
+      {{"--scale", "2", "/s"}, 2}, {{"--scale=3"}, 3}, {{"/s"}, 0},           {{"--scale", "0"}, -1},
+      {{"--scale", "5"}, -1},      {{"--scale", "2x"}, -1}, {{"--scale="}, -1}, {{"--scale"}, -1},
+      {{"--scale", "-2"}, -1},
+  };
+  for (const Case& c : cases) {
+    host::Options options;
+    std::vector<std::string> rest;
+    std::string error;
+    bool parsed = host::ParseHostOptions(c.args, &options, &rest, &error);
+    std::string words;
+    for (const std::string& arg : c.args) words += " " + arg;
+    if (c.scale < 0) {
+      EXPECT_FALSE(parsed) << words;
+      EXPECT_NE(error.find("--scale"), std::string::npos) << words << ": " << error;
+    } else {
+      EXPECT_TRUE(parsed) << words << ": " << error;
+      EXPECT_EQ(options.scale, c.scale) << words;
+    }
+  }
+}
+
+// The program sees the real screen divided by the scale; its pictures have
+// the real size, each of its pixels a block, and a rest of less than a
+// block is black.
+TEST(HeadlessScaled, ProgramSeesTheScreenDividedAndPicturesAreReal) {
+  host::Shutdown();
+  host::Options options;
+  options.backend = "headless";
+  options.width = 65;
+  options.height = 49;
+  options.scale = 2;
+  ASSERT_TRUE(host::Init(options));
+  EXPECT_EQ(headless::ScreenWidth(), 32);
+  EXPECT_EQ(headless::ScreenHeight(), 24);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 32);
+  HDC screen = GetDC(nullptr);
+  SetPixel(screen, 31, 23, RGB(255, 0, 0));
+  ReleaseDC(nullptr, screen);
+  std::string path = (std::filesystem::temp_directory_path() /
+                      ("orvanel-scaled-" + std::to_string(static_cast<long>(getpid())) + ".png"))
+                         .string();
+  ASSERT_TRUE(headless::SaveScreenshot(path));
+  host::Shutdown();
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
+  image.format = PNG_FORMAT_RGB;
+  std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
+  ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+  std::filesystem::remove(path);
+  ASSERT_EQ(image.width, 65u);
+  ASSERT_EQ(image.height, 49u);
+  auto at = [&](int x, int y) {
+    const png_byte* p = &pixels[(static_cast<size_t>(y) * 65 + x) * 3];
+    return RGB(p[0], p[1], p[2]);
+  };
+  for (int y : {46, 47})
+    for (int x : {62, 63}) EXPECT_EQ(at(x, y), RGB(255, 0, 0)) << x << "," << y;
+  EXPECT_EQ(at(61, 47), RGB(0, 128, 128));
+  EXPECT_EQ(at(0, 0), RGB(0, 128, 128));
+  EXPECT_EQ(at(64, 47), RGB(0, 0, 0));
+  EXPECT_EQ(at(10, 48), RGB(0, 0, 0));
+}
 
 TEST(HeadlessRealTime, FollowsTheClock) {
   host::Shutdown();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a program against a private Xvfb server (1024x768x24, or
 # $ORVANEL_XVFB_SCREEN; more server arguments in $ORVANEL_XVFB_ARGS) on the
-# first free display from :90 up, then stops the server. The program finds the server's process id in ORVANEL_XVFB_PID.
+# first free display from :90 up ($ORVANEL_XVFB_FIRST_DISPLAY to start elsewhere), then stops the server. The program finds the server's process id in ORVANEL_XVFB_PID.
 # Exit 77 (skipped) when Xvfb is not installed.
 set -u
 if ! command -v Xvfb >/dev/null 2>&1; then
@@ -11,7 +11,8 @@ fi
 
 log=$(mktemp)
 server=0
-for ((number = 90; number < 190; number++)); do
+first=${ORVANEL_XVFB_FIRST_DISPLAY:-90}
+for ((number = first; number < first + 100; number++)); do
   [[ -e /tmp/.X${number}-lock || -e /tmp/.X11-unix/X${number} ]] && continue
   # -noreset: the server would otherwise reset, refusing connections for a
   # moment, whenever a test closes the last one.

@@ -1,5 +1,9 @@
-// Windows of our own: what Present puts on the X server, palette screens and
-// the screenshot.
+// Windows of our own: what Present puts on the X server, palette screens,
+// the screenshot, and a screen shown at a scale.
+#include "xvfb_fixture.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <png.h>
 
 #include <cstdio>
@@ -7,7 +11,6 @@
 #include <vector>
 
 #include "core/system_palette.h"
-#include "xvfb_fixture.h"
 
 namespace sdltest {
 namespace {
@@ -245,6 +248,121 @@ TEST_F(SdlPresent, UncoveredPartsAreShownAgain) {
   Settle(native);
   EXPECT_EQ(ReadPixel(display_, root, 150, 150), Pattern(150, 150));
   EXPECT_EQ(ReadPixel(display_, root, 299, 299), Pattern(299, 299));
+}
+
+// Real pixels of a window around a rectangle of the program's (one block
+// more on each side) that differ from what a screen at `scale` shows: the
+// pattern inside the rectangle, black outside.
+int WrongRealPixels(Display* display, Window window, const RECT& r, int scale) {
+  int left = (r.left - 1) * scale, top = (r.top - 1) * scale;
+  int width = (r.right - r.left + 2) * scale, height = (r.bottom - r.top + 2) * scale;
+  XImage* image = XGetImage(display, window, left, top, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                            AllPlanes, ZPixmap);
+  if (!image) return -1;
+  int wrong = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      int px = (left + x) / scale, py = (top + y) / scale;
+      bool inside = px >= r.left && px < r.right && py >= r.top && py < r.bottom;
+      uint32_t want = inside ? Pattern(px, py) : 0;
+      if ((static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF) != want) ++wrong;
+    }
+  XDestroyImage(image);
+  return wrong;
+}
+
+// A big screen: the program sees it `scale` times smaller; its pixels are
+// blocks on the server, in its own windows and in other programs' alike,
+// and the places it hears of are its own.
+TEST_F(SdlPresent, ScaledScreenShowsEachPixelAsABlock) {
+  std::string path = (std::filesystem::temp_directory_path() / "sdl2-backend-scaled.png").string();
+  std::remove(path.c_str());
+  ASSERT_TRUE(StartBackend(24, path, 2));
+  EXPECT_EQ(backend_->ScreenWidth(), 512);
+  EXPECT_EQ(backend_->ScreenHeight(), 384);
+  plat::NativeWindow* native = FullScreen(*backend_);
+  ASSERT_NE(native, nullptr);
+  Drain();
+  Window window = static_cast<Window>(native->nativeId);
+  XWindowAttributes attributes;
+  ASSERT_TRUE(XGetWindowAttributes(display_, window, &attributes));
+  EXPECT_EQ(attributes.width, 1024);
+  EXPECT_EQ(attributes.height, 768);
+  plat::Surface* surface = native->surface;
+  ASSERT_EQ(surface->width, 512);
+  ASSERT_EQ(surface->height, 384);
+  FillPattern(surface);
+  RECT rects[] = {{10, 20, 110, 70}, {300, 200, 301, 201}};
+  Show(native, rects, 2);
+  for (const RECT& r : rects)
+    EXPECT_EQ(WrongRealPixels(display_, window, r, 2), 0) << "around " << r.left << "," << r.top;
+
+  // A window of another program at an odd place and size: its whole blocks.
+  Window parent = CreateTestWindow(41, 61, 301, 201, 0xFFFFFF);
+  RECT rect = {};
+  ASSERT_TRUE(backend_->ForeignWindowRect(parent, &rect));
+  EXPECT_EQ(rect.left, 20);
+  EXPECT_EQ(rect.top, 30);
+  EXPECT_EQ(rect.right, 170);
+  EXPECT_EQ(rect.bottom, 130);
+  plat::TopLevelSpec spec;
+  spec.title = "Preview";
+  spec.foreignParent = parent;
+  plat::NativeWindow* preview = backend_->CreateNative(spec);
+  ASSERT_NE(preview, nullptr);
+  EXPECT_EQ(preview->surface->width, 150);
+  EXPECT_EQ(preview->surface->height, 100);
+  ASSERT_TRUE(XGetWindowAttributes(display_, static_cast<Window>(preview->nativeId), &attributes));
+  EXPECT_EQ(attributes.width, 300);
+  EXPECT_EQ(attributes.height, 200);
+  XResizeWindow(display_, parent, 401, 301);
+  XSync(display_, False);
+  plat::HostEvent event;
+  ASSERT_TRUE(WaitFor(plat::HostEvent::kResize, &event));
+  EXPECT_EQ(event.window, preview);
+  EXPECT_EQ(event.x, 200);
+  EXPECT_EQ(event.y, 150);
+  backend_->DestroyNative(preview);
+  XDestroyWindow(display_, parent);
+  XSync(display_, False);
+
+  // The mouse, both ways.
+  backend_->SetCursorPos(100, 60);
+  XSync(display_, False);
+  Window root, child;
+  int rootX = 0, rootY = 0, winX, winY;
+  unsigned mask;
+  XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &winX, &winY, &mask);
+  EXPECT_EQ(rootX, 200);
+  EXPECT_EQ(rootY, 120);
+  Drain();  // the move to there
+  XTestFakeMotionEvent(display_, 0, 701, 501, CurrentTime);
+  XSync(display_, False);
+  ASSERT_TRUE(WaitFor(plat::HostEvent::kMouseMove, &event));
+  EXPECT_EQ(event.window, native);
+  EXPECT_EQ(event.x, 350);
+  EXPECT_EQ(event.y, 250);
+  int x = 0, y = 0;
+  backend_->GetCursorPos(&x, &y);
+  EXPECT_EQ(x, 350);
+  EXPECT_EQ(y, 250);
+
+  // The screenshot is of the real screen.
+  backend_->Finish();
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb = ReadPng(path, &width, &height);
+  ASSERT_EQ(width, 1024);
+  ASSERT_EQ(height, 768);
+  ASSERT_FALSE(rgb.empty());
+  int wrong = 0;
+  for (int ry = 0; ry < height; ++ry)
+    for (int rx = 0; rx < width; ++rx) {
+      const uint8_t* p = &rgb[(static_cast<size_t>(ry) * width + rx) * 3];
+      wrong += ((uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2]) != Pattern(rx / 2, ry / 2);
+    }
+  EXPECT_EQ(wrong, 0);
+  std::remove(path.c_str());
+  backend_->DestroyNative(native);
 }
 
 }  // namespace

@@ -38,10 +38,11 @@ void XvfbTest::TearDown() {
   display_ = nullptr;
 }
 
-bool XvfbTest::StartBackend(int depth, const std::string& screenshot) {
+bool XvfbTest::StartBackend(int depth, const std::string& screenshot, int scale) {
   host::Options options;
   options.depth = depth;
   options.screenshot = screenshot;
+  options.scale = scale;
   EXPECT_TRUE(plat::SdlBackendAvailable(options));
   std::string error;
   backend_ = plat::CreateSdlBackend(options, &error);

@@ -25,8 +25,9 @@ class XvfbTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // Starts the backend with the given screen depth; false (test failed) if it cannot.
-  bool StartBackend(int depth = 24, const std::string& screenshot = "");
+  // Starts the backend with the given screen depth and scale (0: the
+  // screen's own); false (test failed) if it cannot.
+  bool StartBackend(int depth = 24, const std::string& screenshot = "", int scale = 0);
 
   // Waits (at most timeoutMs) for an event of the given kind; others are dropped.
   bool WaitFor(plat::HostEvent::Kind kind, plat::HostEvent* out, uint32_t timeoutMs = 3000);
