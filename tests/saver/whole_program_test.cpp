@@ -6,8 +6,6 @@
 
 #include <unistd.h>
 
-#include <png.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -20,6 +18,7 @@
 #include "orvanel/host.h"
 #include "saver_state.h"
 #include "support/host_fixture.h"
+#include "support/png_file.h"
 
 namespace {
 
@@ -104,14 +103,8 @@ std::vector<uint8_t> FullScreenPicture(int width, int height, int scale, const s
   ResetSaverState();
   DispatchMode(GetModuleHandleA(nullptr), "/s", SW_SHOWDEFAULT);
   host::Shutdown();
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return rgb;
-  image.format = PNG_FORMAT_RGB;
-  rgb.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) || static_cast<int>(image.width) != width ||
-      static_cast<int>(image.height) != height)
-    rgb.clear();
+  testsupport::RgbPicture shot = testsupport::ReadPngRgb(path);
+  if (static_cast<int>(shot.width) == width && static_cast<int>(shot.height) == height) rgb = std::move(shot.pixels);
   std::remove(path.c_str());
   return rgb;
 }

@@ -228,21 +228,16 @@ TEST(HeadlessScaled, ProgramSeesTheScreenDividedAndPicturesAreReal) {
                          .string();
   ASSERT_TRUE(headless::SaveScreenshot(path));
   host::Shutdown();
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
-  image.format = PNG_FORMAT_RGB;
-  std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
-  ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+  const testsupport::RgbPicture shot = testsupport::ReadPngRgb(path);
   std::filesystem::remove(path);
-  ASSERT_EQ(image.width, 65u);
-  ASSERT_EQ(image.height, 49u);
-  auto at = [&](int x, int y) {
-    const png_byte* p = &pixels[(static_cast<size_t>(y) * 65 + x) * 3];
+  ASSERT_EQ(shot.width, 65u);
+  ASSERT_EQ(shot.height, 49u);
+  auto at = [&](unsigned x, unsigned y) {
+    const uint8_t* p = shot.At(x, y);
     return RGB(p[0], p[1], p[2]);
   };
-  for (int y : {46, 47})
-    for (int x : {62, 63}) EXPECT_EQ(at(x, y), RGB(255, 0, 0)) << x << "," << y;
+  for (unsigned y : {46u, 47u})
+    for (unsigned x : {62u, 63u}) EXPECT_EQ(at(x, y), RGB(255, 0, 0)) << x << "," << y;
   EXPECT_EQ(at(61, 47), RGB(0, 128, 128));
   EXPECT_EQ(at(0, 0), RGB(0, 128, 128));
   EXPECT_EQ(at(64, 47), RGB(0, 0, 0));
