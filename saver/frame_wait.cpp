@@ -1,7 +1,7 @@
 #include "frame_wait.h"
 
-void WaitForMessageOrFrame(DWORD frameStart, DWORD frameMs) {
+bool WaitForMessageOrFrame(DWORD frameStart, DWORD frameMs) {
   const DWORD elapsed = GetTickCount() - frameStart;
-  if (elapsed >= frameMs) return;
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, frameMs - elapsed, QS_ALLINPUT);
+  if (elapsed >= frameMs) return false;
+  return MsgWaitForMultipleObjects(0, nullptr, FALSE, frameMs - elapsed, QS_ALLINPUT) == WAIT_OBJECT_0;
 }

@@ -5,5 +5,5 @@
 #include <windows.h>
 
 // Call when the queue has just been found empty. Returns at once when the
-// frame that began at frameStart is already over.
-void WaitForMessageOrFrame(DWORD frameStart, DWORD frameMs);
+// frame that began at frameStart is already over; true when a message came.
+bool WaitForMessageOrFrame(DWORD frameStart, DWORD frameMs);

@@ -197,12 +197,15 @@ void StepScene() {
 }
 
 void RunAnimation(HWND window) {
+  // The queue is looked at only when something may be in it: an empty look
+  // waits a moment for input, a second wakeup in every idle frame.
+  bool look = true;
   while (g_scene.running) {
     DWORD start = GetTickCount();
     StepScene();
     for (;;) {
       MSG message;
-      if (PeekMessageA(&message, window, 0, 0, PM_REMOVE)) {
+      if (look && PeekMessageA(&message, window, 0, 0, PM_REMOVE)) {
         if (message.message == WM_DESTROY) goto stopped;
         if (message.message == WM_QUIT) {
           // The quit comes through the window filter too (a preview whose
@@ -213,7 +216,7 @@ void RunAnimation(HWND window) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
       } else {
-        WaitForMessageOrFrame(start, kFrameMs);
+        look = WaitForMessageOrFrame(start, kFrameMs);
       }
       if (GetTickCount() - start >= kFrameMs) break;
       if (!g_scene.running) goto stopped;

@@ -113,9 +113,13 @@ void ExpandRow(const uint8_t* __restrict in, uint32_t* __restrict out, int width
 void ExpandRowStreaming(const uint8_t* __restrict in, uint32_t* __restrict out, int width,
                         const uint32_t* __restrict table) {
 #if defined(__SSE2__)
+  // Streamed stores pay only for whole cache lines: a line the row covers in
+  // part (its ends) is written the ordinary way.
+  constexpr uintptr_t kLine = 64;
   int k = 0;
-  for (; k < width && (reinterpret_cast<uintptr_t>(out + k) & 15) != 0; ++k) out[k] = table[in[k]];
-  for (; k + 8 <= width; k += 8) {
+  for (; k < width && (reinterpret_cast<uintptr_t>(out + k) & (kLine - 1)) != 0; ++k) out[k] = table[in[k]];
+  const int lineEnd = width - static_cast<int>((reinterpret_cast<uintptr_t>(out + width) & (kLine - 1)) / 4);
+  for (; k + 8 <= lineEnd; k += 8) {
     uint64_t eight;
     std::memcpy(&eight, in + k, 8);
     __m128i low, high;

@@ -217,6 +217,36 @@ TEST(BlitKernel, EightBitIntoEightBitIdentityAndMapped) {
   }
 }
 
+// A window's shared image is written with streamed stores for whole cache
+// lines and ordinary ones at the row ends: every start and width lands each
+// pixel, runs of one colour included, and nothing beside the rectangle.
+TEST(BlitKernel, StreamedDestinationGetsExactlyTheRectangleAtAnyOffset) {
+  Picture src(80, 2, 8, PixelFormat::kIndexed, true);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 80; ++x) WriteRaw(src.view, x, y, (x / 9) % 2 ? 5u : PatternIndex(x, y));
+  std::vector<uint32_t> table = GreyTable();
+  for (int left = 0; left < 20; ++left) {
+    for (int width : {1, 7, 8, 15, 16, 17, 31, 32, 33, 47, 60}) {
+      Picture dst = Screen32(80, 2);
+      BlitJob job;
+      job.src = src.view;
+      job.dst = dst.view;
+      job.dstX = job.srcX = left;
+      job.dstWidth = job.srcWidth = width;
+      job.dstHeight = job.srcHeight = 2;
+      job.clip = RECT{0, 0, 80, 2};
+      job.table = table.data();
+      job.streamDestination = true;
+      RunBlit(job);
+      for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 80; ++x) {
+          uint32_t want = x >= left && x < left + width ? table[ReadRaw(src.view, x, y)] : kSentinel;
+          ASSERT_EQ(ReadRaw(dst.view, x, y), want) << "from " << left << " width " << width << " at " << x;
+        }
+    }
+  }
+}
+
 TEST(BlitKernel, CopyWithinOnePictureDownwardsKeepsTheSource) {
   Picture pic(6, 6, 8, PixelFormat::kIndexed, true);
   FillPattern(pic);
