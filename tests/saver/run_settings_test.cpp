@@ -15,10 +15,14 @@
 #include "saver_state.h"
 #include "scene.h"
 #include "settings_store.h"
+#include "stored_settings.h"
 #include "support/child_process.h"
 #include "support/host_fixture.h"
 
 namespace {
+
+using storedsettings::ExpectStored;
+using storedsettings::Store;
 
 class RunSettings : public testsupport::HeadlessTest {
  protected:
@@ -31,18 +35,6 @@ class RunSettings : public testsupport::HeadlessTest {
     ClearRunSettings();
     Store(kDefaultSpeed, kDefaultSprite1Count, kDefaultSprite2Count);
     HeadlessTest::TearDown();
-  }
-  static void Store(int speed, int count1, int count2) {
-    SelectSettingsKey(nullptr, kSettingsKeyPath);
-    WriteSetting(kSpeedValue, speed);
-    WriteSetting(kSprite1CountValue, count1);
-    WriteSetting(kSprite2CountValue, count2);
-  }
-  static void ExpectStored(int speed, int count1, int count2) {
-    SelectSettingsKey(nullptr, kSettingsKeyPath);
-    EXPECT_EQ(ReadSetting(kSpeedValue, -1), speed);
-    EXPECT_EQ(ReadSetting(kSprite1CountValue, -1), count1);
-    EXPECT_EQ(ReadSetting(kSprite2CountValue, -1), count2);
   }
   static int Run(const std::string& commandLine, int keyAfterMs) {
     std::string mode;

@@ -11,6 +11,7 @@
 #include "scene.h"
 #include "settings_dialog.h"
 #include "settings_store.h"
+#include "stored_settings.h"
 #include "support/host_fixture.h"
 
 using dialogscript::Leave;
@@ -18,6 +19,9 @@ using dialogscript::SetText;
 using dialogscript::TextAsNumber;
 
 namespace {
+
+using storedsettings::ExpectStored;
+using storedsettings::Store;
 
 class SettingsDialog : public testsupport::HeadlessTest {
  protected:
@@ -27,18 +31,6 @@ class SettingsDialog : public testsupport::HeadlessTest {
     ResetSettingsDialogState();
     g_saver.instance = GetModuleHandleA(nullptr);
     Store(60, 1, 5);
-  }
-  static void Store(int speed, int count1, int count2) {
-    SelectSettingsKey(nullptr, kSettingsKeyPath);
-    WriteSetting(kSpeedValue, speed);
-    WriteSetting(kSprite1CountValue, count1);
-    WriteSetting(kSprite2CountValue, count2);
-  }
-  static void ExpectStored(int speed, int count1, int count2) {
-    SelectSettingsKey(nullptr, kSettingsKeyPath);
-    EXPECT_EQ(ReadSetting(kSpeedValue, -1), speed);
-    EXPECT_EQ(ReadSetting(kSprite1CountValue, -1), count1);
-    EXPECT_EQ(ReadSetting(kSprite2CountValue, -1), count2);
   }
   static INT_PTR Run(std::vector<dialogscript::Step> steps) {
     return dialogscript::Run(GetModuleHandleA(nullptr), kSettingsDialogId, SettingsDialogProc, std::move(steps));

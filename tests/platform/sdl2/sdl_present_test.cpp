@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/system_palette.h"
+#include "support/png_file.h"
 
 namespace sdltest {
 namespace {
@@ -163,17 +164,10 @@ TEST_F(SdlPresent, PaletteScreenShowsIndicesThroughTheSystemPalette) {
   plat::ResetSystemPalette();
 }
 
-std::vector<uint8_t> ReadPng(const std::string& path, int* width, int* height) {
-  png_image image = {};
-  image.version = PNG_IMAGE_VERSION;
-  std::vector<uint8_t> rgb;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return rgb;
-  image.format = PNG_FORMAT_RGB;
-  rgb.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) rgb.clear();
-  *width = static_cast<int>(image.width);
-  *height = static_cast<int>(image.height);
-  return rgb;
+// A screenshot's pixel as 0xRRGGBB.
+uint32_t ColourAt(const testsupport::RgbPicture& picture, unsigned x, unsigned y) {
+  const uint8_t* p = picture.At(x, y);
+  return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
 }
 
 TEST_F(SdlPresent, ScreenshotHoldsTheWindowsAtTheirPlaces) {
@@ -195,15 +189,11 @@ TEST_F(SdlPresent, ScreenshotHoldsTheWindowsAtTheirPlaces) {
   for (int i = 0; i < 200 * 100; ++i) reinterpret_cast<uint32_t*>(box->surface->pixels)[i] = 0x2040C0;
   backend_->Finish();
 
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgb = ReadPng(path, &width, &height);
-  ASSERT_EQ(width, 1024);
-  ASSERT_EQ(height, 768);
-  ASSERT_FALSE(rgb.empty());
-  auto at = [&](int x, int y) {
-    const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-    return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
-  };
+  testsupport::RgbPicture shot = testsupport::ReadPngRgb(path);
+  ASSERT_EQ(shot.width, 1024u);
+  ASSERT_EQ(shot.height, 768u);
+  ASSERT_FALSE(shot.pixels.empty());
+  auto at = [&](unsigned x, unsigned y) { return ColourAt(shot, x, y); };
   EXPECT_EQ(at(5, 5), Pattern(5, 5));
   EXPECT_EQ(at(1023, 767), Pattern(1023, 767));
   EXPECT_EQ(at(100, 80), 0x2040C0u);
@@ -218,8 +208,8 @@ TEST_F(SdlPresent, ScreenshotHoldsTheWindowsAtTheirPlaces) {
   ASSERT_NE(under, nullptr);
   for (int i = 0; i < 200 * 100; ++i) reinterpret_cast<uint32_t*>(under->surface->pixels)[i] = 0xFFFFFF;
   backend_->Finish();
-  rgb = ReadPng(path, &width, &height);
-  ASSERT_FALSE(rgb.empty());
+  shot = testsupport::ReadPngRgb(path);
+  ASSERT_FALSE(shot.pixels.empty());
   EXPECT_EQ(at(450, 100), Pattern(450, 100));
   EXPECT_EQ(at(100, 80), 0x2040C0u);
 }
@@ -349,17 +339,14 @@ TEST_F(SdlPresent, ScaledScreenShowsEachPixelAsABlock) {
 
   // The screenshot is of the real screen.
   backend_->Finish();
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgb = ReadPng(path, &width, &height);
-  ASSERT_EQ(width, 1024);
-  ASSERT_EQ(height, 768);
-  ASSERT_FALSE(rgb.empty());
+  const testsupport::RgbPicture shot = testsupport::ReadPngRgb(path);
+  ASSERT_EQ(shot.width, 1024u);
+  ASSERT_EQ(shot.height, 768u);
+  ASSERT_FALSE(shot.pixels.empty());
   int wrong = 0;
-  for (int ry = 0; ry < height; ++ry)
-    for (int rx = 0; rx < width; ++rx) {
-      const uint8_t* p = &rgb[(static_cast<size_t>(ry) * width + rx) * 3];
-      wrong += ((uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2]) != Pattern(rx / 2, ry / 2);
-    }
+  for (unsigned ry = 0; ry < shot.height; ++ry)
+    for (unsigned rx = 0; rx < shot.width; ++rx)
+      wrong += ColourAt(shot, rx, ry) != Pattern(static_cast<int>(rx / 2), static_cast<int>(ry / 2));
   EXPECT_EQ(wrong, 0);
   std::remove(path.c_str());
   backend_->DestroyNative(native);
